@@ -1,0 +1,108 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "IniFile.h"
+
+class TIExplorer;
+class Timer;
+
+// The pop-up log beside the program: written by the pop-up scan, shown by the log viewer.
+std::string PopupLogPath();
+
+// What the settings act on in the main window. Any part may be missing (tests).
+struct ConfigTargets {
+  TIExplorer* counter = nullptr;     // IExplorer1
+  Timer* checkTimer = nullptr;       // Timer2
+  Timer* connectionTimer = nullptr;  // TimerEnumConn
+  std::function<void()> stayOnTop;   // gives the main window the stay-on-top style
+};
+
+// Where autostart is registered. Tests point it at a key that cannot be opened.
+struct RunKeyLocation {
+  HKEY root = HKEY_LOCAL_MACHINE;
+  std::string subKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+};
+extern RunKeyLocation RunKey;
+
+// Every option of Config.ini [Configuration]. Each setter stores the value and writes the
+// key at once (a refused write throws EIniWriteError after the value is stored).
+class TConfigIni {
+ public:
+  explicit TConfigIni(const ConfigTargets& targets = ConfigTargets());
+
+  static constexpr int kMinCheckInterval = 1, kMaxCheckInterval = 60;
+  static constexpr UINT kCheckIntervalUnitMs = 10000;
+
+  bool GetLogAutoPop() const { return logAutoPop_; }
+  bool GetLogFilteredPop() const { return logFilteredPop_; }
+  bool GetLogConnections() const { return logConnections_; }
+  bool Get0190CheckOnStartUp() const { return checkOnStartUp_; }
+  bool GetDialerSearch() const { return dialerSearch_; }
+  bool GetDfueLookUp() const { return dfueLookUp_; }
+  bool GetStayOnTop() const { return stayOnTop_; }
+  bool GetAutoStart() const { return autoStart_; }
+  bool GetExclusivWindow() const { return exclusivWindow_; }
+  bool GetStartIEMax() const { return startIEMax_; }
+  bool GetPiS() const { return pis_; }
+  bool GetDeleteCookiesOnStartUp() const { return deleteCookies_; }
+  bool GetDeleteHistoryOnStartUp() const { return deleteHistory_; }
+  bool GetDeleteTempFilesOnStartUp() const { return deleteTempFiles_; }
+  bool GetDeleteTypedURLsOnStartUp() const { return deleteTypedUrls_; }
+  int GetExclusivWindowCount() const { return windowCount_; }
+  // The check interval as read at start, in units of 10 s; 0 when off.
+  int StartupCheckInterval() const { return checkInterval_; }
+
+  void SetLogAutoPop(bool on);
+  void SetLogFilteredPop(bool on);
+  void SetLogConnections(bool on);
+  void Set0190CheckOnStartUp(bool on);
+  void SetDialerSearch(bool on);
+  void SetDfueLookUp(bool on);
+  void SetStayOnTop(bool on);
+  // Writes or removes the Run value. When the registry refuses, the user is told and the
+  // switch (held and written) shows what the registry really holds.
+  void SetAutoStart(bool on);
+  void SetExclusivWindow(bool on);
+  void SetExclusivWindowCount(int count);
+  void SetStartIEMax(bool on);
+  void SetPiS(bool on);
+  void SetDeleteCookiesOnStartUp(bool on);
+  void SetDeleteHistoryOnStartUp(bool on);
+  void SetDeleteTempFilesOnStartUp(bool on);
+  void SetDeleteTypedURLsOnStartUp(bool on);
+  void Set0190CheckInterval(int value, bool on);
+  void SetLanguage(const std::string& language);
+
+  const IniFile& file() const { return file_; }
+
+ private:
+  void WriteSwitch(const char* key, bool on);
+  bool ReadSwitch(const char* key) const;
+
+  ConfigTargets targets_;
+  IniFile file_;
+  bool logAutoPop_ = false, logFilteredPop_ = false, checkOnStartUp_ = false,
+       autoStart_ = false, stayOnTop_ = false, exclusivWindow_ = false, startIEMax_ = false,
+       dfueLookUp_ = false, logConnections_ = false, dialerSearch_ = false, pis_ = false,
+       deleteCookies_ = false, deleteHistory_ = false, deleteTempFiles_ = false,
+       deleteTypedUrls_ = false;
+  int checkInterval_ = 0;
+  int windowCount_ = 1;
+};
+
+extern TConfigIni* Config;
+
+// The section and the keys that are not plain switches.
+extern const char* const kConfigSection;
+extern const char* const kDfueLookUpKey;  // "DFÜLookUp", Ü as the byte 0xDC
+
+// A stored check interval as the timer uses it: 0 stays off, anything else is brought into
+// 1..60. A window limit below 1 becomes 1.
+int NormalizedCheckInterval(int stored);
+int NormalizedWindowCount(int stored);
+
+// Whether the Run value "Wachtposten" exists.
+bool RunValuePresent();

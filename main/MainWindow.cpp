@@ -1,0 +1,364 @@
+#include "MainWindow.h"
+
+#include <commctrl.h>
+
+#include "AppPaths.h"
+#include "Guard.h"
+#include "ResourceIds.h"
+#include "Rufsperre.h"
+#include "Strings.h"
+#include "TextIds.h"
+
+const char* const kMainWindowClass = "TFWachtposten_Main";
+unsigned char ScanningActive = 1;
+int CloseReason = 0;
+TFWachtposten_Main* FWachtposten_Main = nullptr;
+
+namespace {
+constexpr int kClientWidth = 473, kClientHeight = 509;
+const char kTrayHint[] = "Wachtposten + Leitungswart";
+const char kRemoveHint2[] = "Um einen Eintrag aus der Liste zu entfernen --> Doppelklick";
+const char kRemoveHint3[] = "Um einen Eintrag aus der Lister zu entfernen --> Doppelklick";
+constexpr DWORD kListStyle = WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | WS_BORDER |
+                             LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+
+HICON LoadIcon16(int id) {
+  return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                       16, 16, LR_DEFAULTCOLOR));
+}
+
+void AddToolTip(HWND tip, HWND parent, HWND control, const char* text) {
+  TOOLINFOA ti = {};
+  ti.cbSize = TTTOOLINFOA_V1_SIZE;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = parent;
+  ti.uId = reinterpret_cast<UINT_PTR>(control);
+  ti.lpszText = const_cast<char*>(text);
+  SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+}  // namespace
+
+std::string MenuItemText(HMENU menu, int id) {
+  char buf[256];
+  int n = GetMenuStringA(menu, static_cast<UINT>(id), buf, sizeof buf, MF_BYCOMMAND);
+  return std::string(buf, n > 0 ? n : 0);
+}
+
+TFWachtposten_Main::TFWachtposten_Main() {
+  FWachtposten_Main = this;
+
+  // The form and its components, with the defaults of the form.
+  ImageList1[0] = LoadIcon16(IDI_TRAY_INACTIVE);
+  ImageList1[1] = LoadIcon16(IDI_TRAY_ACTIVE);
+  CreateMenus();
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  RECT r = {0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&r, style, TRUE, 0);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  CreateArgs a;
+  a.className = kMainWindowClass;
+  a.title = "Wachtposten";
+  a.style = style;
+  a.x = work.left + (work.right - work.left - w) / 2;
+  a.y = work.top + (work.bottom - work.top - h) / 2;
+  a.width = w;
+  a.height = h;
+  a.menu = MainMenu1;
+  a.icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAIN),
+                                         IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+  Create(a);
+  CreateComponents();
+
+  UserIni = new TUserIni();
+
+  ConfigTargets targets;
+  targets.counter = &IExplorer1;
+  targets.checkTimer = &Timer2;
+  targets.connectionTimer = &TimerEnumConn;
+  targets.stayOnTop = [this] { ApplyStayOnTop(); };
+  Config = new TConfigIni(targets);
+
+  // Only the first two characters of the stored language arrive, and the test is
+  // case-sensitive: "deutsch" is German, "DE" English.
+  char language[3];
+  GetPrivateProfileStringA(kConfigSection, "Language", "de", language, sizeof language,
+                           (ProgramDir() + "Config.ini").c_str());
+  LanguageOffset = std::string(language) == "de" ? 0 : kEnglishOffset;
+  ApplyLanguage();
+
+  UserIni->LoadList(ListBox2, "Windows");
+  UserIni->LoadList(ListBox3, "DontClose");
+  BadWordList = &UserIni->GetBadWords();
+  UserIni->GetWhiteConnections();
+
+  TrayIcon1.OnLeftButtonUp = [this] { RestoreFromTray(); };
+  TrayIcon1.OnRightButtonUp = [this] {
+    if (!inModal_) ShowTrayMenu(hwnd(), PopupMenu1);
+  };
+  TrayIcon1.Add(hwnd(), ImageList1[1], kTrayHint);
+
+  MinimizeToTray();
+  // Wine drops the topmost style set while the menus and the tray icon were still being
+  // set up; the form style holds for the window's life, so put it on again.
+  if (stayOnTop_) ApplyStayOnTop();
+}
+
+TFWachtposten_Main::~TFWachtposten_Main() {
+  Timer1.SetEnabled(false);
+  Timer2.SetEnabled(false);
+  TimerEnumConn.SetEnabled(false);
+  IExplorer1.SetEnabled(false);
+  TrayIcon1.Remove();
+  delete UserIni;
+  UserIni = nullptr;
+  BadWordList = nullptr;
+  delete Config;
+  Config = nullptr;
+  if (FWachtposten_Main == this) FWachtposten_Main = nullptr;
+  quitOnDestroy_ = false;
+  if (hwnd()) DestroyWindow(hwnd());
+  if (PopupMenu1) DestroyMenu(PopupMenu1);
+  for (HICON& icon : ImageList1)
+    if (icon) DestroyIcon(icon);
+}
+
+void TFWachtposten_Main::CreateComponents() {
+  HWND me = hwnd();
+  auto group = [&](Control& c, int id, int y, int height) {
+    c.Attach(CreateChild(me, "BUTTON", "", WS_VISIBLE | BS_GROUPBOX, 8, y, 457, height, id));
+  };
+  group(GroupBox2, IDC_GroupBox2, 4, 152);
+  ListBox1.Attach(CreateChild(me, "LISTBOX", "", kListStyle, 18, 22, 437, 124, IDC_ListBox1, WS_EX_CLIENTEDGE));
+  group(GroupBox1, IDC_GroupBox1, 160, 160);
+  ListBox2.Attach(CreateChild(me, "LISTBOX", "", kListStyle, 18, 178, 437, 112, IDC_ListBox2, WS_EX_CLIENTEDGE));
+  Label2.Create(me, "", 18, 296, 300, 16, IDC_Label2);
+  group(GroupBox3, IDC_GroupBox3, 324, 160);
+  ListBox3.Attach(CreateChild(me, "LISTBOX", "", kListStyle, 18, 342, 437, 112, IDC_ListBox3, WS_EX_CLIENTEDGE));
+  Label3.Create(me, "", 18, 460, 300, 16, IDC_Label3);
+  ListBox4.Attach(CreateChild(me, "LISTBOX", "", 0, 0, 0, 10, 10, IDC_ListBox4));
+  links_ = {Label2.hwnd(), Label3.hwnd()};
+
+  lviewConnections = CreateChild(me, WC_LISTVIEWA, "",
+                                 LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                                 0, 0, 200, 100, IDC_lviewConnections);
+  ListView_SetExtendedListViewStyle(lviewConnections, LVS_EX_FULLROWSELECT);
+  const char* columns[] = {"Name", "Status", "Status"};
+  for (int i = 0; i < 3; ++i) {
+    LVCOLUMNA col = {};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.cx = 100;
+    col.pszText = const_cast<char*>(columns[i]);
+    SendMessageA(lviewConnections, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+  }
+
+  StatusBar1.Create(me, IDC_StatusBar1);
+
+  HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                             0, 0, 0, 0, me, nullptr, GetModuleHandleA(nullptr), nullptr);
+  AddToolTip(tip, me, ListBox2.hwnd(), kRemoveHint2);
+  AddToolTip(tip, me, ListBox3.hwnd(), kRemoveHint3);
+
+  Timer1.OnTimer = [this] { Timer1Timer(); };
+  Timer2.OnTimer = [this] { Timer2Timer(); };
+  IExplorer1.SetMaxWindow(1);
+}
+
+void TFWachtposten_Main::CreateMenus() {
+  auto item = [](HMENU m, int id) { AppendMenuA(m, MF_STRING, static_cast<UINT_PTR>(id), ""); };
+  auto sub = [](HMENU m, HMENU child, const char* text) {
+    AppendMenuA(m, MF_POPUP, reinterpret_cast<UINT_PTR>(child), text);
+  };
+  auto sep = [](HMENU m) { AppendMenuA(m, MF_SEPARATOR, 0, nullptr); };
+
+  MainMenu1 = CreateMenu();
+  HMENU datei = CreatePopupMenu();
+  item(datei, ID_aktivieren1);
+  item(datei, ID_deaktivieren1);
+  sep(datei);
+  item(datei, ID_Verbindungtrennen2);
+  sep(datei);
+  item(datei, ID_Beenden1);
+  HMENU einstellungen = CreatePopupMenu();
+  item(einstellungen, ID_Allgemein1);
+  item(einstellungen, ID_N0190berprfung1);
+  HMENU sprache = CreatePopupMenu();
+  item(sprache, ID_deutsch1);
+  item(sprache, ID_englisch1);
+  sub(einstellungen, sprache, "");
+  HMENU extras = CreatePopupMenu();
+  HMENU cookies = CreatePopupMenu();
+  item(cookies, ID_Cookieslschen1);
+  item(cookies, ID_Cookiesselektivlschen1);
+  sub(extras, cookies, "&Cookies");
+  item(extras, ID_Verlauflschen1);
+  item(extras, ID_TemporreInternetDateienlschen1);
+  item(extras, ID_Extras2);
+  HMENU hilfe = CreatePopupMenu();
+  item(hilfe, ID_WachtpostenHilfe1);
+  sep(hilfe);
+  AppendMenuA(hilfe, MF_STRING, ID_Homepage1, "&Homepage");
+  sep(hilfe);
+  item(hilfe, ID_Info1);
+  sub(MainMenu1, datei, "");
+  sub(MainMenu1, einstellungen, "");
+  sub(MainMenu1, extras, "");
+  item(MainMenu1, ID_Check01901);
+  sub(MainMenu1, hilfe, "");
+
+  PopupMenu1 = CreatePopupMenu();
+  item(PopupMenu1, ID_aktivieren2);
+  item(PopupMenu1, ID_deaktivieren2);
+  sep(PopupMenu1);
+  HMENU einstellungen2 = CreatePopupMenu();
+  item(einstellungen2, ID_Allgemein2);
+  item(einstellungen2, ID_N0190berprfung2);
+  sub(PopupMenu1, einstellungen2, "");
+  sep(PopupMenu1);
+  HMENU ie2 = CreatePopupMenu();
+  item(ie2, ID_Cookieslschen2);
+  item(ie2, ID_Verlauflschen2);
+  item(ie2, ID_TemporreInternetDateienlschen2);
+  item(ie2, ID_TypedURLslschen1);
+  sub(PopupMenu1, ie2, "");
+  sep(PopupMenu1);
+  item(PopupMenu1, ID_Check01902);
+  item(PopupMenu1, ID_Verbindungtrennen1);
+  sep(PopupMenu1);
+  item(PopupMenu1, ID_N2);
+
+  // Give the submenus their IDs too, so their captions can be set by ID like the items.
+  auto idSub = [](HMENU m, int pos, int id) {
+    MENUITEMINFOA mi = {};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_ID;
+    mi.wID = static_cast<UINT>(id);
+    SetMenuItemInfoA(m, static_cast<UINT>(pos), TRUE, &mi);
+  };
+  idSub(MainMenu1, 0, ID_Datei1);
+  idSub(MainMenu1, 1, ID_Einstellungen1);
+  idSub(MainMenu1, 2, ID_Extras1);
+  idSub(MainMenu1, 4, ID_Hilfe1);
+  idSub(einstellungen, 2, ID_Sprache1);
+  idSub(extras, 0, ID_Cookies1);
+  idSub(PopupMenu1, 3, ID_Einstellungen2);
+  idSub(PopupMenu1, 5, ID_InternetExplorer2);
+
+  // Commands whose work is not part of this program yet are shown, but greyed.
+  for (HMENU m : {datei, einstellungen, sprache, cookies, extras, hilfe, MainMenu1, PopupMenu1,
+                  einstellungen2, ie2}) {
+    int n = GetMenuItemCount(m);
+    for (int i = 0; i < n; ++i) {
+      if (GetSubMenu(m, i)) continue;
+      UINT id = GetMenuItemID(m, i);
+      if (id != 0 && id != static_cast<UINT>(-1) && !CommandAvailable(static_cast<int>(id)))
+        EnableMenuItem(m, id, MF_BYCOMMAND | MF_GRAYED);
+    }
+  }
+}
+
+void TFWachtposten_Main::FormCreate() {
+  if (Config->GetDialerSearch()) CheckDialer();
+}
+
+void TFWachtposten_Main::FormShow() { RefreshListBox(); }
+
+bool TFWachtposten_Main::FormClose() {
+  switch (CloseReason) {
+    case 1:
+      return true;
+    case 2:
+      return RequestMasterAccess();
+    default:
+      return false;
+  }
+}
+
+bool TFWachtposten_Main::IsInTray() const { return !IsWindowVisible(hwnd()); }
+
+void TFWachtposten_Main::MinimizeToTray() { ShowWindow(hwnd(), SW_HIDE); }
+
+void TFWachtposten_Main::RestoreFromTray() {
+  if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
+  ShowWindow(hwnd(), SW_SHOW);
+  if (stayOnTop_) ApplyStayOnTop();
+  SetForegroundWindow(hwnd());
+}
+
+void TFWachtposten_Main::SetTrayImage(int index) {
+  TrayIcon1.SetIcon(ImageList1[index == 0 ? 0 : 1]);
+}
+
+void TFWachtposten_Main::ApplyStayOnTop() {
+  stayOnTop_ = true;
+  SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TFWachtposten_Main::OnControlCommand(int id, int code) {
+  if (code == LBN_DBLCLK) {
+    if (id == IDC_ListBox1) ListBox1DblClick();
+    if (id == IDC_ListBox2) ListBox2DblClick();
+    if (id == IDC_ListBox3) ListBox3DblClick();
+  } else if (code == STN_CLICKED) {
+    if (id == IDC_Label2) Label2Click();
+    if (id == IDC_Label3) Label3Click();
+  }
+}
+
+LRESULT TFWachtposten_Main::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (TrayIcon1.HandleMessage(msg, wp, lp)) return 0;
+  switch (msg) {
+    case WM_COMMAND:
+      if (lp == 0)
+        OnMenuCommand(LOWORD(wp));
+      else
+        OnControlCommand(LOWORD(wp), HIWORD(wp));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      if (LRESULT brush = LinkColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), links_))
+        return brush;
+      break;
+    case WM_SETCURSOR:
+      if (LinkCursor(reinterpret_cast<HWND>(wp), links_)) return TRUE;
+      break;
+    case WM_SYSCOMMAND:
+      if ((wp & 0xFFF0) == SC_MINIMIZE) {
+        MinimizeToTray();
+        return 0;
+      }
+      break;
+    case WM_SHOWWINDOW:
+      if (wp) FormShow();
+      break;
+    case WM_CLOSE:
+      if (FormClose())
+        DestroyWindow(hwnd());
+      else
+        MinimizeToTray();
+      return 0;
+    case WM_QUERYENDSESSION:
+      // The session may end; stop only when it really does (another program may cancel).
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wp) {
+        Timer1.SetEnabled(false);
+        Timer2.SetEnabled(false);
+        TimerEnumConn.SetEnabled(false);
+        CloseReason = 1;
+        SendMessageA(hwnd(), WM_CLOSE, 0, 0);
+      }
+      return 0;
+    case WM_DESTROY:
+      TrayIcon1.Remove();
+      if (quitOnDestroy_) PostQuitMessage(0);
+      return 0;
+    case WM_CLOSEBROWSER:
+      CloseFrontBrowserWindow();
+      return 0;
+    case WM_KEEPBROWSER:
+      KeepFrontBrowserWindow();
+      return 0;
+  }
+  return DefaultHandling(msg, wp, lp);
+}

@@ -1,0 +1,131 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ConfigIni.h"
+#include "Controls.h"
+#include "IExplorerCounter.h"
+#include "Timer.h"
+#include "TrayIcon.h"
+#include "UserIni.h"
+#include "Window.h"
+
+// The private messages another program sends to the main window.
+constexpr UINT WM_CLOSEBROWSER = 3179;  // close the front browser window, list it to close
+constexpr UINT WM_KEEPBROWSER = 3180;   // list the front browser window never to close
+
+extern const char* const kMainWindowClass;  // "TFWachtposten_Main": the launcher finds us by it
+
+// The activation flag: windows are closed only while it is 1.
+extern unsigned char ScanningActive;
+// Why the main window closes next: 0 its own close, 1 end of session, 2 a quit command.
+extern int CloseReason;
+
+// Menu command IDs of the menu bar and the tray menu.
+enum MenuId : int {
+  ID_Datei1 = 100, ID_aktivieren1, ID_deaktivieren1, ID_Verbindungtrennen2, ID_Beenden1,
+  ID_Einstellungen1, ID_Allgemein1, ID_N0190berprfung1, ID_Sprache1, ID_deutsch1, ID_englisch1,
+  ID_Extras1, ID_Cookies1, ID_Cookieslschen1, ID_Cookiesselektivlschen1, ID_Verlauflschen1,
+  ID_TemporreInternetDateienlschen1, ID_Extras2, ID_Check01901, ID_Hilfe1,
+  ID_WachtpostenHilfe1, ID_Homepage1, ID_Info1,
+  ID_aktivieren2 = 200, ID_deaktivieren2, ID_Einstellungen2, ID_Allgemein2, ID_N0190berprfung2,
+  ID_InternetExplorer2, ID_Cookieslschen2, ID_Verlauflschen2, ID_TemporreInternetDateienlschen2,
+  ID_TypedURLslschen1, ID_Check01902, ID_Verbindungtrennen1, ID_N2,
+};
+
+// Control IDs of the main window.
+enum ControlId : int {
+  IDC_GroupBox1 = 300, IDC_GroupBox2, IDC_GroupBox3, IDC_ListBox1, IDC_ListBox2, IDC_ListBox3,
+  IDC_ListBox4, IDC_Label2, IDC_Label3, IDC_lviewConnections, IDC_StatusBar1,
+};
+
+// The main window: three lists of window titles, a status line, a tray icon, the menus and
+// the timers that drive the guard.
+class TFWachtposten_Main : public Window {
+ public:
+  TFWachtposten_Main();
+  ~TFWachtposten_Main() override;
+
+  // Creation event: the start-up checks that follow construction.
+  void FormCreate();
+
+  // Components.
+  Control GroupBox1, GroupBox2, GroupBox3;
+  ListBox ListBox1;  // browser windows open now
+  ListBox ListBox2;  // to close (User.ini [Windows])
+  ListBox ListBox3;  // never to close (User.ini [DontClose])
+  ListBox ListBox4;  // hidden: handles of browser windows already maximised
+  LinkLabel Label2, Label3;
+  HWND lviewConnections = nullptr;
+  StatusBar StatusBar1;
+  Timer Timer1{1000, true};
+  Timer Timer2{1000, false};
+  Timer TimerEnumConn{500, false};
+  TIExplorer IExplorer1;
+  TrayIcon TrayIcon1;
+  HICON ImageList1[2] = {nullptr, nullptr};  // tray image 0 inactive, 1 active
+  HMENU MainMenu1 = nullptr;
+  HMENU PopupMenu1 = nullptr;
+
+  // Window state.
+  void MinimizeToTray();
+  void RestoreFromTray();
+  void SetTrayImage(int index);
+  void ApplyStayOnTop();
+  bool IsInTray() const;
+
+  // Texts.
+  void ApplyLanguage();
+  void deutsch1Click();
+  void englisch1Click();
+
+  // The pop-up scan and the pop-up log.
+  void Timer1Timer();
+  void RefreshListBox();
+  void KillFilteredWindows();
+  void MaximizeBrowserWindows();
+  void PruneBrowserHandles();
+  void LogKilledWindows(const std::string& title);
+
+  // The launcher's requests.
+  void CloseFrontBrowserWindow();
+  void KeepFrontBrowserWindow();
+
+  // Menu commands, list commands and the check timer.
+  void OnMenuCommand(int id);
+  static bool CommandAvailable(int id);
+  void Label2Click();
+  void Label3Click();
+  void ListBox1DblClick();
+  void ListBox2DblClick();
+  void ListBox3DblClick();
+  void Timer2Timer();
+  // Asks for the master password (or lets through when PiS is set); true when granted.
+  bool RequestMasterAccess();
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void CreateComponents();
+  void CreateMenus();
+  void FormShow();
+  // Returns true when the window may really close (destroy); false keeps it in the tray.
+  bool FormClose();
+  void OnControlCommand(int id, int code);
+
+  std::vector<HWND> links_;
+  bool quitOnDestroy_ = true;
+  bool stayOnTop_ = false;  // the form style: applied once, kept for the window's life
+
+ protected:
+  // True while a modal dialog or message box of the main window's commands is open.
+  bool inModal_ = false;
+};
+
+extern TFWachtposten_Main* FWachtposten_Main;
+
+// Text of a menu item of ours, for tests and the language switch.
+std::string MenuItemText(HMENU menu, int id);

@@ -1,0 +1,82 @@
+# Sourced by the project's scripts: a display and a Wine prefix for running the programs.
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+_wp_started_xvfb=""
+
+# Which Windows architecture Wine runs here. The programs are 32-bit, but 32-bit Wine needs a
+# kernel that runs 32-bit Linux code; some machines (virtual ones among them) cannot, and there
+# the 64-bit build of the same sources is what runs.
+if [ -z "${WP_ARCH:-}" ]; then
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    WP_ARCH=i686
+  else
+    WP_ARCH=x86_64
+  fi
+fi
+export WP_ARCH
+if [ "$WP_ARCH" = i686 ]; then
+  export WP_WINE=/usr/lib/wine/wine
+  WP_BUILD_DIR=build
+else
+  export WP_WINE=/usr/lib/wine/wine64
+  export WINELOADER=/usr/lib/wine/wine64
+  WP_BUILD_DIR=build-x64
+fi
+
+# Uses $DISPLAY when there is one; otherwise starts Xvfb on a free display number.
+wp_ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return 0
+  fi
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  _wp_started_xvfb=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  echo "no display found: started Xvfb on $DISPLAY"
+}
+
+wp_stop_display() {
+  if [ -n "$_wp_started_xvfb" ]; then
+    kill "$_wp_started_xvfb" 2>/dev/null || true
+    wait "$_wp_started_xvfb" 2>/dev/null || true
+    _wp_started_xvfb=""
+
+# Which Windows architecture Wine runs here. The programs are 32-bit, but 32-bit Wine needs a
+# kernel that runs 32-bit Linux code; some machines (virtual ones among them) cannot, and there
+# the 64-bit build of the same sources is what runs.
+if [ -z "${WP_ARCH:-}" ]; then
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    WP_ARCH=i686
+  else
+    WP_ARCH=x86_64
+  fi
+fi
+export WP_ARCH
+if [ "$WP_ARCH" = i686 ]; then
+  export WP_WINE=/usr/lib/wine/wine
+  WP_BUILD_DIR=build
+else
+  export WP_WINE=/usr/lib/wine/wine64
+  export WINELOADER=/usr/lib/wine/wine64
+  WP_BUILD_DIR=build-x64
+fi
+  fi
+}
+
+# Creates a ready Wine prefix in $1 unless one is there already.
+wp_make_prefix() {
+  local dir=$1
+  if [ ! -f "$dir/system.reg" ]; then
+    mkdir -p "$dir"
+    WINEPREFIX="$dir" "$WP_WINE" wineboot -u >/dev/null 2>&1 || true
+    WINEPREFIX="$dir" wineserver -w
+  fi
+}

@@ -1,0 +1,169 @@
+#include "ConfigIni.h"
+
+#include <gtest/gtest.h>
+
+#include "AppPaths.h"
+#include "IExplorerCounter.h"
+#include "MessageBoxWatcher.h"
+#include "Strings.h"
+#include "TempDir.h"
+#include "TextIds.h"
+#include "Timer.h"
+
+namespace {
+struct ConfigIniTest : ::testing::Test {
+  TempDir dir;
+  TIExplorer counter;
+  Timer checkTimer{1000, false};
+  Timer connectionTimer{500, false};
+  int stayOnTopCalls = 0;
+
+  void SetUp() override {
+    SetProgramDirForTests(dir.path());
+    LanguageOffset = 0;
+  }
+  void TearDown() override { SetProgramDirForTests(""); RunKey = RunKeyLocation(); }
+
+  ConfigTargets Targets() {
+    ConfigTargets t;
+    t.counter = &counter;
+    t.checkTimer = &checkTimer;
+    t.connectionTimer = &connectionTimer;
+    t.stayOnTop = [this] { ++stayOnTopCalls; };
+    return t;
+  }
+  void WriteConfig(const std::string& body) {
+    WriteFileBytes(dir.File("Config.ini"), "[Configuration]\r\n" + body);
+  }
+  std::string Key(const char* key) {
+    char buf[64];
+    GetPrivateProfileStringA("Configuration", key, "<none>", buf, sizeof buf,
+                             dir.File("Config.ini").c_str());
+    return buf;
+  }
+};
+}  // namespace
+
+TEST_F(ConfigIniTest, FirstStartHasEverythingOffAndStoresWindowCountOne) {
+  TConfigIni config(Targets());
+  EXPECT_FALSE(config.GetLogAutoPop());
+  EXPECT_FALSE(config.GetPiS());
+  EXPECT_FALSE(config.GetAutoStart());
+  EXPECT_EQ(1, config.GetExclusivWindowCount());
+  EXPECT_FALSE(checkTimer.Enabled());
+  EXPECT_FALSE(connectionTimer.Enabled());
+  EXPECT_FALSE(counter.Enabled());
+  EXPECT_EQ(0, stayOnTopCalls);
+  EXPECT_EQ("1", Key("ExclusivWindowCount"));
+  EXPECT_FALSE(FileExists(dir.File("Wachtposten.log")));
+}
+
+TEST_F(ConfigIniTest, StoredSwitchesAreAppliedToTheMainWindowParts) {
+  WriteConfig("ExclusivWindow=1\r\nExclusivWindowCount=3\r\nDF\xDCLookUp=1\r\nStayOnTop=1\r\n"
+              "0190CheckInterval=3\r\nLogAutoPop=7\r\n");
+  TConfigIni config(Targets());
+  EXPECT_TRUE(counter.Enabled());
+  EXPECT_EQ(3, counter.MaxWindows());
+  EXPECT_TRUE(connectionTimer.Enabled());
+  EXPECT_EQ(1, stayOnTopCalls);
+  EXPECT_TRUE(checkTimer.Enabled());
+  EXPECT_EQ(30000u, checkTimer.Interval());
+  EXPECT_TRUE(config.GetLogAutoPop());
+  EXPECT_TRUE(FileExists(dir.File("Wachtposten.log")));
+  config.SetLogAutoPop(true);
+  EXPECT_EQ("1", Key("LogAutoPop"));
+}
+
+TEST_F(ConfigIniTest, HandEditedNumbersAreParsedStrictlyAndBroughtIntoRange) {
+  WriteConfig("PiS=12abc\r\nExclusivWindowCount=-4\r\n0190CheckInterval=999\r\nStartIEMax=0x1\r\n");
+  TConfigIni config(Targets());
+  EXPECT_FALSE(config.GetPiS());
+  EXPECT_FALSE(config.GetStartIEMax());
+  EXPECT_EQ(1, config.GetExclusivWindowCount());
+  EXPECT_EQ("1", Key("ExclusivWindowCount"));
+  EXPECT_EQ(60, config.StartupCheckInterval());
+  EXPECT_EQ(600000u, checkTimer.Interval());
+
+  EXPECT_EQ(0, NormalizedCheckInterval(0));
+  EXPECT_EQ(1, NormalizedCheckInterval(-5));
+  EXPECT_EQ(60, NormalizedCheckInterval(2147483647));
+  EXPECT_EQ(1, NormalizedWindowCount(0));
+  EXPECT_EQ(1, NormalizedWindowCount(-2147483647 - 1));
+}
+
+TEST_F(ConfigIniTest, SettersWriteAtOnceAndSwitchTheirParts) {
+  TConfigIni config(Targets());
+  config.SetExclusivWindow(true);
+  EXPECT_TRUE(counter.Enabled());
+  EXPECT_EQ("1", Key("ExclusivWindow"));
+  config.SetExclusivWindowCount(2);
+  EXPECT_EQ(2, counter.MaxWindows());
+  EXPECT_EQ("2", Key("ExclusivWindowCount"));
+  config.SetDfueLookUp(true);
+  EXPECT_TRUE(connectionTimer.Enabled());
+  EXPECT_EQ("1", Key("DF\xDCLookUp"));
+  config.SetPiS(false);
+  EXPECT_EQ("0", Key("PiS"));
+  config.SetLanguage("en");
+  EXPECT_EQ("en", Key("Language"));
+
+  config.Set0190CheckInterval(20, true);
+  EXPECT_EQ("20", Key("0190CheckInterval"));
+  EXPECT_TRUE(checkTimer.Enabled());
+  EXPECT_EQ(200000u, checkTimer.Interval());
+  config.Set0190CheckInterval(20, false);
+  EXPECT_EQ("0", Key("0190CheckInterval"));
+  EXPECT_TRUE(checkTimer.Enabled());
+  EXPECT_EQ(200000u, checkTimer.Interval());
+}
+
+TEST_F(ConfigIniTest, AutoStartWritesTheQuotedPathAndRemovesIt) {
+  RunKey.root = HKEY_CURRENT_USER;
+  RunKey.subKey = "Software\\WachtpostenTest\\Run" + std::to_string(GetCurrentProcessId());
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(RunKey.root, RunKey.subKey.c_str(), 0, nullptr, 0,
+                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  TConfigIni config(Targets());
+  config.SetAutoStart(true);
+  char data[MAX_PATH + 3] = {};
+  DWORD size = sizeof data;
+  ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Wachtposten", nullptr, nullptr,
+                                            reinterpret_cast<BYTE*>(data), &size));
+  EXPECT_EQ("\"" + ExePath() + "\"", std::string(data));
+  EXPECT_EQ(ExePath().size() + 3, size);
+  EXPECT_TRUE(config.GetAutoStart());
+  EXPECT_EQ("1", Key("AutoStart"));
+
+  config.SetAutoStart(false);
+  EXPECT_FALSE(RunValuePresent());
+  EXPECT_FALSE(config.GetAutoStart());
+  EXPECT_EQ("0", Key("AutoStart"));
+  RegCloseKey(key);
+  RegDeleteKeyA(RunKey.root, RunKey.subKey.c_str());
+}
+
+TEST_F(ConfigIniTest, RefusedAutoStartIsReportedAndNotShownAsOn) {
+  RunKey.root = HKEY_CURRENT_USER;
+  RunKey.subKey = "Software\\WachtpostenTest\\NoSuchKey\\Run";
+  WriteConfig("AutoStart=1\r\n");
+  TConfigIni config(Targets());
+  // The file said on, but nothing is registered.
+  EXPECT_FALSE(config.GetAutoStart());
+  MessageBoxWatcher boxes;
+  config.SetAutoStart(true);
+  ASSERT_TRUE(boxes.WaitForCount(1, 5000));
+  EXPECT_EQ(Text(txt::AutoStartNotSet), boxes.Texts()[0]);
+  EXPECT_FALSE(config.GetAutoStart());
+  EXPECT_EQ("0", Key("AutoStart"));
+}
+
+TEST_F(ConfigIniTest, UnwritableConfigStillStartsAndReportsWhereItCannotWrite) {
+  CreateDirectoryA(dir.File("Config.ini").c_str(), nullptr);
+  MessageBoxWatcher boxes;
+  TConfigIni config(Targets());
+  ASSERT_TRUE(boxes.WaitForCount(1, 5000));
+  EXPECT_EQ("nach " + dir.File("Config.ini") + " kann nicht geschrieben werden", boxes.Texts()[0]);
+  EXPECT_EQ(1, config.GetExclusivWindowCount());
+  EXPECT_THROW(config.SetPiS(true), EIniWriteError);
+  EXPECT_TRUE(config.GetPiS());
+}

@@ -1,0 +1,101 @@
+#include "IniFile.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+
+TEST(ParseInt32, AcceptsOnlyWholeDecimalIntegersInRange) {
+  int v = 0;
+  EXPECT_TRUE(ParseInt32("12", v));
+  EXPECT_EQ(12, v);
+  EXPECT_TRUE(ParseInt32("-7", v));
+  EXPECT_EQ(-7, v);
+  EXPECT_TRUE(ParseInt32("2147483647", v));
+  EXPECT_EQ(2147483647, v);
+  EXPECT_TRUE(ParseInt32("-2147483648", v));
+  EXPECT_EQ(-2147483647 - 1, v);
+  for (const char* bad : {"", "-", "12abc", "0x10", " 5", "5 ", "2147483648", "-2147483649",
+                          "99999999999999999999", "1.5", "+"})
+    EXPECT_FALSE(ParseInt32(bad, v)) << bad;
+}
+
+TEST(IniFile, IntegerThatIsNoNumberReadsAsDefault) {
+  TempDir dir;
+  IniFile ini(dir.File("Config.ini"));
+  WriteFileBytes(ini.path(), "[S]\r\na=12abc\r\nb=0x10\r\nc=42\r\nd=99999999999\r\n");
+  EXPECT_EQ(0, ini.ReadInteger("S", "a", 0));
+  EXPECT_EQ(0, ini.ReadInteger("S", "b", 0));
+  EXPECT_EQ(42, ini.ReadInteger("S", "c", 0));
+  EXPECT_EQ(-1, ini.ReadInteger("S", "d", -1));
+  EXPECT_EQ(3, ini.ReadInteger("S", "missing", 3));
+}
+
+TEST(IniFile, ValuesWithEdgeBlanksOrQuotesReadBackAsWritten) {
+  TempDir dir;
+  IniFile ini(dir.File("User.ini"));
+  const std::string values[] = {" leading", "trailing ", "\"quoted\"", "'single'", "a\"b",
+                                "\"open", "plain text", "x=y=z"};
+  int n = 0;
+  for (const std::string& v : values) ini.WriteString("S", std::to_string(++n), v);
+  n = 0;
+  for (const std::string& v : values) EXPECT_EQ(v, ini.ReadString("S", std::to_string(++n), "")) << v;
+}
+
+TEST(IniFile, LineBreaksCannotInjectKeys) {
+  TempDir dir;
+  IniFile ini(dir.File("User.ini"));
+  ini.WriteString("S", "1", "title\r\n2=injected");
+  EXPECT_EQ("", ini.ReadString("S", "2", ""));
+  EXPECT_EQ("title  2=injected", ini.ReadString("S", "1", ""));
+}
+
+TEST(IniFile, LongValuesAreReadWhole) {
+  TempDir dir;
+  IniFile ini(dir.File("User.ini"));
+  std::string longValue(5000, 'x');
+  ini.WriteString("S", "1", longValue);
+  EXPECT_EQ(longValue, ini.ReadString("S", "1", ""));
+}
+
+TEST(IniFile, SectionKeysAreListedOnceInFileOrder) {
+  TempDir dir;
+  IniFile ini(dir.File("User.ini"));
+  WriteFileBytes(ini.path(), "[S]\r\n4=d\r\n1=a\r\nx=b\r\n1=dup\r\n");
+  std::vector<std::string> expected = {"4", "1", "x"};
+  EXPECT_EQ(expected, ini.ReadSectionKeys("S"));
+  EXPECT_TRUE(ini.ReadSectionKeys("Missing").empty());
+}
+
+TEST(IniFile, RefusedWritesThrowAndNameTheFile) {
+  TempDir dir;
+  // A directory where the file should be: the system refuses every write.
+  std::string path = dir.File("Config.ini");
+  CreateDirectoryA(path.c_str(), nullptr);
+  IniFile ini(path);
+  try {
+    ini.WriteString("S", "k", "v");
+    FAIL() << "no error";
+  } catch (const EIniWriteError& e) {
+    EXPECT_EQ(path, e.path());
+    EXPECT_EQ("nach " + path + " kann nicht geschrieben werden", std::string(e.what()));
+  }
+  EXPECT_THROW(ini.EraseSection("S"), EIniWriteError);
+  EXPECT_THROW(ini.ReplaceSection("S", {{"1", "a"}}), EIniWriteError);
+}
+
+TEST(IniFile, ReplaceSectionKeepsOtherSectionsAndRemovesWhenEmpty) {
+  TempDir dir;
+  IniFile ini(dir.File("User.ini"));
+  ini.WriteString("Other", "k", "v");
+  ini.ReplaceSection("S", {{"1", "a"}, {"2", " b "}});
+  EXPECT_EQ("a", ini.ReadString("S", "1", ""));
+  EXPECT_EQ(" b ", ini.ReadString("S", "2", ""));
+  ini.ReplaceSection("S", {{"1", "c"}});
+  EXPECT_EQ("c", ini.ReadString("S", "1", ""));
+  EXPECT_EQ("", ini.ReadString("S", "2", ""));
+  ini.ReplaceSection("S", {});
+  EXPECT_TRUE(ini.ReadSectionKeys("S").empty());
+  EXPECT_EQ("v", ini.ReadString("Other", "k", ""));
+}

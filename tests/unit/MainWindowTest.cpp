@@ -1,0 +1,138 @@
+#include "MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include "AppPaths.h"
+#include "Strings.h"
+#include "TempDir.h"
+
+namespace {
+struct MainWindowTest : ::testing::Test {
+  TempDir dir;
+  void SetUp() override {
+    SetProgramDirForTests(dir.path());
+    ScanningActive = 1;
+    CloseReason = 0;
+  }
+  void TearDown() override { SetProgramDirForTests(""); }
+  void WriteConfig(const std::string& body) {
+    WriteFileBytes(dir.File("Config.ini"), "[Configuration]\r\n" + body);
+  }
+};
+}  // namespace
+
+TEST_F(MainWindowTest, StartsHiddenInTheTrayWithTheListsOfUserIni) {
+  WriteFileBytes(dir.File("User.ini"),
+                 "[Windows]\r\n1=Werbung - Microsoft Internet Explorer\r\n2=Casino\r\n"
+                 "[DontClose]\r\n1=Bank - Microsoft Internet Explorer\r\n"
+                 "[BadWords]\r\n1=casino\r\n[WhiteConnections]\r\n1=T-Online\r\n");
+  TFWachtposten_Main form;
+  ASSERT_NE(nullptr, form.hwnd());
+  EXPECT_EQ(&form, FWachtposten_Main);
+  EXPECT_EQ(kMainWindowClass, GetClassNameString(form.hwnd()));
+  EXPECT_FALSE(IsWindowVisible(form.hwnd()));
+  EXPECT_TRUE(form.TrayIcon1.Added());
+  EXPECT_EQ(form.ImageList1[1], form.TrayIcon1.Icon());
+  EXPECT_EQ((std::vector<std::string>{"Werbung - Microsoft Internet Explorer", "Casino"}),
+            form.ListBox2.Items());
+  EXPECT_EQ((std::vector<std::string>{"Bank - Microsoft Internet Explorer"}), form.ListBox3.Items());
+  ASSERT_NE(nullptr, BadWordList);
+  EXPECT_EQ((StringList{"1=casino"}), *BadWordList);
+  EXPECT_EQ((StringList{"1=T-Online"}), TrustedConnectionList);
+  EXPECT_TRUE(form.Timer1.Enabled());
+  EXPECT_FALSE(form.Timer2.Enabled());
+  EXPECT_FALSE(form.IExplorer1.Enabled());
+  EXPECT_EQ(1, form.IExplorer1.MaxWindows());
+  RECT rc;
+  GetClientRect(form.hwnd(), &rc);
+  EXPECT_EQ(473, rc.right);
+  EXPECT_EQ(509, rc.bottom);
+}
+
+TEST_F(MainWindowTest, LanguageFollowsTheFirstTwoCharactersCaseSensitively) {
+  struct Case {
+    const char* stored;
+    int offset;
+  } cases[] = {{"de", 0}, {"deutsch", 0}, {"DE", kEnglishOffset}, {"En", kEnglishOffset},
+               {"", kEnglishOffset}, {"fr", kEnglishOffset}, {nullptr, 0}};
+  for (const Case& c : cases) {
+    if (c.stored)
+      WriteConfig(std::string("Language=") + c.stored + "\r\n");
+    else
+      DeleteFileA(dir.File("Config.ini").c_str());
+    TFWachtposten_Main form;
+    EXPECT_EQ(c.offset, LanguageOffset) << (c.stored ? c.stored : "(missing)");
+  }
+}
+
+TEST_F(MainWindowTest, TextsFollowTheLanguageSwitch) {
+  TFWachtposten_Main form;
+  EXPECT_EQ("aktuell ge\xF6" "ffnete Fenster", form.GroupBox2.GetText());
+  EXPECT_EQ("aktiviert ...", form.StatusBar1.SimpleText());
+  EXPECT_EQ("&Datei", MenuItemText(form.MainMenu1, ID_Datei1));
+  EXPECT_EQ("&Cookies l\xF6schen", MenuItemText(form.PopupMenu1, ID_Cookieslschen2));
+  EXPECT_EQ("&Alle Cookies l\xF6schen", MenuItemText(form.MainMenu1, ID_Cookieslschen1));
+
+  form.englisch1Click();
+  EXPECT_EQ(kEnglishOffset, LanguageOffset);
+  EXPECT_EQ("current opened windows", form.GroupBox2.GetText());
+  EXPECT_EQ("windows never close", form.GroupBox3.GetText());
+  EXPECT_EQ("kill marked window", form.Label2.GetText());
+  EXPECT_EQ("&File", MenuItemText(form.MainMenu1, ID_Datei1));
+  EXPECT_EQ("&Settings", MenuItemText(form.MainMenu1, ID_Einstellungen1));
+  EXPECT_EQ("&Options", MenuItemText(form.MainMenu1, ID_Extras1));
+  EXPECT_EQ("Hel&p", MenuItemText(form.MainMenu1, ID_Hilfe1));
+  EXPECT_EQ("&Cookies", MenuItemText(form.MainMenu1, ID_Cookies1));
+  EXPECT_EQ("&Homepage", MenuItemText(form.MainMenu1, ID_Homepage1));
+  EXPECT_EQ("&Close", MenuItemText(form.PopupMenu1, ID_N2));
+  EXPECT_EQ("activated ...", form.StatusBar1.SimpleText());
+
+  ScanningActive = 0;
+  form.deutsch1Click();
+  EXPECT_EQ("deaktiviert ...", form.StatusBar1.SimpleText());
+  char lang[8];
+  GetPrivateProfileStringA("Configuration", "Language", "", lang, sizeof lang,
+                           dir.File("Config.ini").c_str());
+  EXPECT_STREQ("de", lang);
+}
+
+TEST_F(MainWindowTest, CloseButtonHidesToTheTrayAndEndOfSessionCloses) {
+  TFWachtposten_Main form;
+  ShowWindow(form.hwnd(), SW_SHOW);
+  EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+  SendMessageA(form.hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(form.hwnd()));
+  EXPECT_FALSE(IsWindowVisible(form.hwnd()));
+
+  // A shutdown that another program cancels leaves everything running.
+  EXPECT_EQ(TRUE, SendMessageA(form.hwnd(), WM_QUERYENDSESSION, 0, 0));
+  SendMessageA(form.hwnd(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_TRUE(IsWindow(form.hwnd()));
+  EXPECT_TRUE(form.Timer1.Enabled());
+
+  HWND h = form.hwnd();
+  EXPECT_EQ(TRUE, SendMessageA(h, WM_QUERYENDSESSION, 0, 0));
+  SendMessageA(h, WM_ENDSESSION, TRUE, 0);
+  EXPECT_FALSE(IsWindow(h));
+  EXPECT_FALSE(form.Timer1.Enabled());
+  EXPECT_EQ(1, CloseReason);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+}
+
+TEST_F(MainWindowTest, PrivateMessagesAnswerZero) {
+  TFWachtposten_Main form;
+  EXPECT_EQ(0, SendMessageA(form.hwnd(), WM_CLOSEBROWSER, 0, 0));
+  EXPECT_EQ(0, SendMessageA(form.hwnd(), WM_KEEPBROWSER, 0, 0));
+}
+
+TEST_F(MainWindowTest, StayOnTopGivesATopmostWindow) {
+  WriteConfig("StayOnTop=1\r\n");
+  TFWachtposten_Main form;
+  ASSERT_TRUE(Config->GetStayOnTop());
+  EXPECT_TRUE(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  form.ApplyStayOnTop();
+  EXPECT_TRUE(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) << "again";
+  ShowWindow(form.hwnd(), SW_SHOW);
+  EXPECT_TRUE(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) << "shown";
+}

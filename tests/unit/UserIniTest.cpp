@@ -1,0 +1,83 @@
+#include "UserIni.h"
+
+#include <gtest/gtest.h>
+
+#include "AppPaths.h"
+#include "TempDir.h"
+
+namespace {
+struct UserIniTest : ::testing::Test {
+  TempDir dir;
+  void SetUp() override { SetProgramDirForTests(dir.path()); }
+  void TearDown() override { SetProgramDirForTests(""); }
+  void WriteUserIni(const std::string& text) { WriteFileBytes(dir.File("User.ini"), text); }
+};
+}  // namespace
+
+TEST_F(UserIniTest, ListStopsAtGapWhileGlobalListsTakeEveryKey) {
+  WriteUserIni("[BadWords]\r\n1=casino\r\n2=poker\r\n4=lotto\r\n");
+  TUserIni store;
+  EXPECT_EQ((std::vector<std::string>{"casino", "poker"}), store.ReadList("BadWords"));
+  EXPECT_EQ((StringList{"1=casino", "2=poker", "4=lotto"}), store.GetBadWords());
+}
+
+TEST_F(UserIniTest, GlobalListsSkipEmptyValuesAndRepeatedKeys) {
+  WriteUserIni("[WhiteConnections]\r\n1=Home\r\n2=\r\n1=Other\r\n3=Work=1\r\n");
+  TUserIni store;
+  StringList& list = store.GetWhiteConnections();
+  EXPECT_EQ(&TrustedConnectionList, &list);
+  EXPECT_EQ((StringList{"1=Home", "3=Work=1"}), list);
+  EXPECT_EQ("Work=1", ListLineValue(list[1]));
+  EXPECT_EQ("plain", ListLineValue("plain"));
+}
+
+TEST_F(UserIniTest, SaveRenumbersWithoutGapsAndDropsEmptyItems) {
+  TUserIni store;
+  std::vector<std::string> items;
+  for (int i = 1; i <= 12; ++i) items.push_back("Fenster " + std::to_string(i));
+  store.SaveItems("Windows", items);
+  items.erase(items.begin() + 2);
+  items.insert(items.begin() + 5, "");
+  store.SaveItems("Windows", items);
+  std::vector<std::string> expected = items;
+  expected.erase(expected.begin() + 5);
+  EXPECT_EQ(expected, store.ReadList("Windows"));
+  EXPECT_EQ(11u, store.file().ReadSectionKeys("Windows").size());
+  EXPECT_EQ("Fenster 12", store.file().ReadString("Windows", "11", ""));
+}
+
+TEST_F(UserIniTest, ItemsReadBackAsSaved) {
+  TUserIni store;
+  std::vector<std::string> items = {" Gewinnspiel ", "\"Zitat\"", "a=b", "Umlaute \xC4\xD6\xDC\xDF",
+                                    std::string(5000, 'y')};
+  store.SaveItems("DontClose", items);
+  EXPECT_EQ(items, store.ReadList("DontClose"));
+}
+
+TEST_F(UserIniTest, EmptyListRemovesSection) {
+  TUserIni store;
+  store.SaveItems("Windows", {"a"});
+  store.SaveItems("Windows", {});
+  EXPECT_TRUE(store.file().ReadSectionKeys("Windows").empty());
+  EXPECT_TRUE(store.ReadList("Windows").empty());
+}
+
+TEST_F(UserIniTest, RefusedSaveKeepsWhatWasStored) {
+  WriteUserIni("[Windows]\r\n1=keep me\r\n");
+  TUserIni store;
+  // Turn the file into something the system cannot write, keeping its content readable.
+  std::string path = dir.File("User.ini");
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  DeleteFileA((path + ".blocked").c_str());
+  HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  try {
+    store.SaveItems("Windows", {"new"});
+  } catch (const EIniWriteError&) {
+  }
+  CloseHandle(lock);
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::vector<std::string> now = store.ReadList("Windows");
+  // Either the write went through whole or not at all; never a half-erased list.
+  EXPECT_TRUE(now == std::vector<std::string>{"keep me"} || now == std::vector<std::string>{"new"});
+}

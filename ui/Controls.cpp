@@ -1,0 +1,87 @@
+#include "Controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "Window.h"
+
+std::string Control::GetText() const { return GetWindowTextString(hwnd_); }
+
+std::string ListBox::Item(int index) const {
+  LRESULT len = SendMessageA(hwnd_, LB_GETTEXTLEN, index, 0);
+  if (len == LB_ERR || len <= 0) return std::string();
+  std::string s(static_cast<std::size_t>(len) + 1, '\0');
+  LRESULT n = SendMessageA(hwnd_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&s[0]));
+  s.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  return s;
+}
+
+std::vector<std::string> ListBox::Items() const {
+  std::vector<std::string> items;
+  int n = Count();
+  items.reserve(n > 0 ? n : 0);
+  for (int i = 0; i < n; ++i) items.push_back(Item(i));
+  return items;
+}
+
+void ListBox::SetItems(const std::vector<std::string>& items) {
+  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  Clear();
+  for (const std::string& s : items) Add(s);
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool ListBox::Contains(const std::string& text) const {
+  int n = Count();
+  for (int i = 0; i < n; ++i)
+    if (Item(i) == text) return true;
+  return false;
+}
+
+void StatusBar::Create(HWND parent, int id) {
+  hwnd_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                          GetModuleHandleA(nullptr), nullptr);
+  // One part over the whole width: the simple status line.
+  int right = -1;
+  SendMessageA(hwnd_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&right));
+}
+
+void StatusBar::SetSimpleText(const std::string& text) {
+  SendMessageA(hwnd_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string StatusBar::SimpleText() const {
+  LRESULT len = LOWORD(SendMessageA(hwnd_, SB_GETTEXTLENGTHA, 0, 0));
+  std::string s(static_cast<std::size_t>(len) + 1, '\0');
+  SendMessageA(hwnd_, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(&s[0]));
+  s.resize(static_cast<std::size_t>(len));
+  return s;
+}
+
+HFONT LinkLabel::Font() {
+  static HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+  return font;
+}
+
+void LinkLabel::Create(HWND parent, const char* text, int x, int y, int w, int h, int id) {
+  hwnd_ = CreateChild(parent, "STATIC", text, WS_VISIBLE | SS_NOTIFY, x, y, w, h, id);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+}
+
+LRESULT LinkColors(HDC dc, HWND control, const std::vector<HWND>& links) {
+  if (std::find(links.begin(), links.end(), control) == links.end()) return 0;
+  SetTextColor(dc, RGB(0, 0, 255));
+  SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+bool LinkCursor(HWND over, const std::vector<HWND>& links) {
+  if (std::find(links.begin(), links.end(), over) == links.end()) return false;
+  SetCursor(LoadCursor(nullptr, IDC_HAND));
+  return true;
+}

@@ -1,0 +1,74 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Non-owning wrappers of child controls; each method is one message or API call.
+class Control {
+ public:
+  HWND hwnd() const { return hwnd_; }
+  void Attach(HWND h) { hwnd_ = h; }
+  int id() const { return GetDlgCtrlID(hwnd_); }
+  void SetText(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
+  std::string GetText() const;
+  void Show(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
+  bool IsVisible() const { return IsWindowVisible(hwnd_) != FALSE; }
+  void Enable(bool on) { EnableWindow(hwnd_, on ? TRUE : FALSE); }
+  bool IsEnabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+
+ protected:
+  HWND hwnd_ = nullptr;
+};
+
+class ListBox : public Control {
+ public:
+  int Count() const { return static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
+  void Clear() { SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0); }
+  int Add(const std::string& text) {
+    return static_cast<int>(SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  }
+  void Delete(int index) { SendMessageA(hwnd_, LB_DELETESTRING, index, 0); }
+  std::string Item(int index) const;
+  std::vector<std::string> Items() const;
+  void SetItems(const std::vector<std::string>& items);
+  int Selected() const { return static_cast<int>(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)); }
+  void Select(int index) { SendMessageA(hwnd_, LB_SETCURSEL, index, 0); }
+  // The list box's own search for a whole item, which ignores case; -1 when none.
+  int FindExactIgnoringCase(const std::string& text) const {
+    return static_cast<int>(SendMessageA(hwnd_, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(text.c_str())));
+  }
+  // Exact, case-sensitive comparison with every item.
+  bool Contains(const std::string& text) const;
+};
+
+class Edit : public Control {};
+class Button : public Control {};
+
+class CheckBox : public Control {
+ public:
+  bool Checked() const { return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  // BM_SETCHECK notifies nobody: callers that must run the click handler call it themselves.
+  void SetChecked(bool on) { SendMessageA(hwnd_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+};
+
+class StatusBar : public Control {
+ public:
+  void Create(HWND parent, int id);
+  void SetSimpleText(const std::string& text);
+  std::string SimpleText() const;
+};
+
+// A link-styled label: a static control with SS_NOTIFY drawn blue and underlined by its
+// parent's WM_CTLCOLORSTATIC (see LinkColors), with the hand cursor over it.
+class LinkLabel : public Control {
+ public:
+  void Create(HWND parent, const char* text, int x, int y, int w, int h, int id);
+  static HFONT Font();
+};
+
+// For the parent's WM_CTLCOLORSTATIC: colours a link label; returns 0 for other statics.
+LRESULT LinkColors(HDC dc, HWND control, const std::vector<HWND>& links);
+// For the parent's WM_SETCURSOR: the hand over a link label. True when it set the cursor.
+bool LinkCursor(HWND over, const std::vector<HWND>& links);

@@ -1,0 +1,53 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Base of the program's modal dialogs, made from a dialog template of the resources. One static
+// dialog procedure keeps `this` at WM_INITDIALOG and runs every handler guarded.
+class ModalDialog {
+ public:
+  explicit ModalDialog(int templateId) : templateId_(templateId) {}
+  virtual ~ModalDialog() = default;
+  ModalDialog(const ModalDialog&) = delete;
+  ModalDialog& operator=(const ModalDialog&) = delete;
+
+  // Runs the dialog; returns the code passed to End, or -1 when it could not be created.
+  INT_PTR RunModal(HWND owner = nullptr);
+  HWND hwnd() const { return hwnd_; }
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  std::string ItemText(int id) const;
+  void SetItemText(int id, const std::string& text);
+  void SetCaption(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
+
+  // Ends the dialog at once.
+  void End(INT_PTR code);
+  // The window's own close command: asks CanClose first.
+  void Close(INT_PTR code = IDCANCEL);
+
+ protected:
+  virtual void OnInit() {}
+  // A command from a control or the keyboard (IDOK for Enter, IDCANCEL for Esc). True when
+  // handled; unhandled IDOK and IDCANCEL end the dialog with that code.
+  virtual bool OnCommand(int id, int notifyCode) {
+    (void)id;
+    (void)notifyCode;
+    return false;
+  }
+  // Asked before the title-bar button, Alt+F4 or Close end the dialog.
+  virtual bool CanClose() { return true; }
+  // Any other message; return true and set result when handled.
+  virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+    (void)msg; (void)wp; (void)lp; (void)result;
+    return false;
+  }
+
+ private:
+  static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  INT_PTR Route(UINT msg, WPARAM wp, LPARAM lp);
+  int templateId_;
+  HWND hwnd_ = nullptr;
+};
+
+// Centres a top-level window on the desktop's work area.
+void CenterOnDesktop(HWND hwnd);

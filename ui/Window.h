@@ -1,0 +1,46 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Base of the program's own top-level windows. One static window procedure binds the HWND to
+// its object at WM_NCCREATE and routes every later message to HandleMessage; messages before
+// that go to the default procedure. The binding is cleared at WM_NCDESTROY, so no message
+// reaches a half-destroyed object.
+class Window {
+ public:
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  virtual ~Window();
+
+  HWND hwnd() const { return hwnd_; }
+
+  struct CreateArgs {
+    const char* className = nullptr;
+    const char* title = "";
+    DWORD style = WS_OVERLAPPEDWINDOW;
+    DWORD exStyle = 0;
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = CW_USEDEFAULT, height = CW_USEDEFAULT;
+    HWND parent = nullptr;
+    HMENU menu = nullptr;
+    HICON icon = nullptr;
+  };
+
+ protected:
+  // Registers the class (once) and creates the window. False when the system refuses.
+  bool Create(const CreateArgs& args);
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT DefaultHandling(UINT msg, WPARAM wp, LPARAM lp);
+
+ private:
+  static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  HWND hwnd_ = nullptr;
+};
+
+// Thin helpers over one API call each.
+std::string GetWindowTextString(HWND hwnd);
+std::string GetClassNameString(HWND hwnd);
+HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y,
+                 int w, int h, int id, DWORD exStyle = 0);
+HFONT DefaultGuiFont();
