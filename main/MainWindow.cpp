@@ -51,7 +51,7 @@ TFWachtposten_Main::TFWachtposten_Main() {
   ImageList1[0] = LoadIcon16(IDI_TRAY_INACTIVE);
   ImageList1[1] = LoadIcon16(IDI_TRAY_ACTIVE);
   CreateMenus();
-  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT r = {0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&r, style, TRUE, 0);
   int w = r.right - r.left, h = r.bottom - r.top;
