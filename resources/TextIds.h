@@ -17,6 +17,6 @@ constexpr int HistoryNotDeleted = 135, TempFilesNotDeleted = 136, TypedUrlsNotDe
               CookiesDeleted = 141, HistoryDeleted = 142, TempFilesDeleted = 143,
               TypedUrlsDeleted = 144;
 // Texts of our own, beyond the forms' original set.
-// 900 and 902 are the window layer's (ui/Guard.h); their texts stand with the main window's.
+// 900, 902 and 904 are the window layer's (ui/Guard.h); their texts stand with the main window's.
 constexpr int AutoStartNotSet = 901, AutoStartNotRemoved = 903;
 }  // namespace txt

@@ -8,6 +8,8 @@
 // and the text for anything else unexpected. The program's string table must hold them.
 constexpr int kIniWriteErrorText = 900;
 constexpr int kUnexpectedErrorText = 902;
+// The input box's Cancel button.
+constexpr int kCancelText = 904;
 
 void ShowException(const std::exception& e);
 void ShowUnknownException();

@@ -1,0 +1,112 @@
+#include "InputBox.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "Guard.h"  // also the layer's text IDs
+#include "Strings.h"
+#include "Window.h"
+
+namespace {
+// Builds a dialog template in memory, so the layer needs no resource script of its own.
+class TemplateBuilder {
+ public:
+  void Align(std::size_t to) {
+    while (bytes_.size() % to) bytes_.push_back(0);
+  }
+  template <class T>
+  void Put(const T& v) {
+    const auto* p = reinterpret_cast<const unsigned char*>(&v);
+    bytes_.insert(bytes_.end(), p, p + sizeof v);
+  }
+  void PutText(const std::string& ansi) {
+    int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+    std::vector<wchar_t> w(n > 0 ? n : 1, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, w.data(), n);
+    for (wchar_t c : w) Put(static_cast<WORD>(c));
+  }
+  void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD atom,
+            const std::string& text) {
+    Align(4);
+    DLGITEMTEMPLATE it = {};
+    it.style = style | WS_CHILD | WS_VISIBLE;
+    it.x = x;
+    it.y = y;
+    it.cx = cx;
+    it.cy = cy;
+    it.id = id;
+    Put(it);
+    Put(static_cast<WORD>(0xFFFF));
+    Put(atom);
+    PutText(text);
+    Put(static_cast<WORD>(0));
+  }
+  std::vector<unsigned char>& bytes() { return bytes_; }
+
+ private:
+  std::vector<unsigned char> bytes_;
+};
+
+struct InputState {
+  std::string prompt, text;
+};
+
+INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  return Guarded(
+      [&]() -> INT_PTR {
+        if (msg == WM_INITDIALOG) {
+          SetWindowLongPtrA(dlg, DWLP_USER, lp);
+          auto* st = reinterpret_cast<InputState*>(lp);
+          SetDlgItemTextA(dlg, kInputBoxPromptId, st->prompt.c_str());
+          SetDlgItemTextA(dlg, kInputBoxEditId, st->text.c_str());
+          RECT work, r;
+          SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+          GetWindowRect(dlg, &r);
+          SetWindowPos(dlg, nullptr, (work.right + work.left - (r.right - r.left)) / 2,
+                       (work.bottom + work.top - (r.bottom - r.top)) / 2, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER);
+          return TRUE;
+        }
+        if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
+          auto* st = reinterpret_cast<InputState*>(GetWindowLongPtrA(dlg, DWLP_USER));
+          if (LOWORD(wp) == IDOK && st) st->text = GetWindowTextString(GetDlgItem(dlg, kInputBoxEditId));
+          EndDialog(dlg, LOWORD(wp));
+          return TRUE;
+        }
+        if (msg == WM_CLOSE) {
+          EndDialog(dlg, IDCANCEL);
+          return TRUE;
+        }
+        return FALSE;
+      },
+      INT_PTR(FALSE));
+}
+}  // namespace
+
+std::string InputBox(const std::string& caption, const std::string& prompt,
+                     const std::string& def) {
+  TemplateBuilder t;
+  DLGTEMPLATE d = {};
+  d.style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  d.cdit = 4;
+  d.cx = 200;
+  d.cy = 66;
+  t.Put(d);
+  t.Put(static_cast<WORD>(0));  // no menu
+  t.Put(static_cast<WORD>(0));  // default class
+  t.PutText(caption);
+  t.Put(static_cast<WORD>(8));
+  t.PutText("MS Sans Serif");
+  t.Item(SS_LEFT, 7, 7, 186, 18, kInputBoxPromptId, 0x0082, "");
+  t.Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 27, 186, 12, kInputBoxEditId, 0x0081, "");
+  t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 89, 46, 50, 14, IDOK, 0x0080, "OK");
+  t.Item(BS_PUSHBUTTON | WS_TABSTOP, 143, 46, 50, 14, IDCANCEL, 0x0080, Text(kCancelText));
+  t.Align(4);
+
+  InputState st{prompt, def};
+  INT_PTR r = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
+                                      reinterpret_cast<DLGTEMPLATE*>(t.bytes().data()), nullptr,
+                                      &InputProc, reinterpret_cast<LPARAM>(&st));
+  return r == IDOK ? st.text : def;
+}
