@@ -43,6 +43,10 @@ TEST_F(MainWindowTest, StartsHiddenInTheTrayWithTheListsOfUserIni) {
   EXPECT_FALSE(form.Timer2.Enabled());
   EXPECT_FALSE(form.IExplorer1.Enabled());
   EXPECT_EQ(1, form.IExplorer1.MaxWindows());
+  // Explorer restarted: the icon comes back.
+  form.TrayIcon1.Remove();
+  SendMessageA(form.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(form.TrayIcon1.Added());
   RECT rc;
   GetClientRect(form.hwnd(), &rc);
   EXPECT_EQ(473, rc.right);
