@@ -1,25 +1,253 @@
 // What the user does from the main window: menus, tray menu, the list commands.
+#include "MainCommands.h"
+#include "CloseRequest.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "AppPaths.h"
+#include "Guard.h"
 #include "MainWindow.h"
+#include "MasterPassword.h"
+#include "MsgBox.h"
+#include "Rufsperre.h"
+#include "Strings.h"
+#include "TextIds.h"
+
+const char* const kHelpFileName = "Wachtposten.html";
+const char* const kHomepageUrl = "https://www.wachtposten.example/";
+
+void ShellOpenDefault(HWND parent, const std::string& target) {
+  ShellExecuteA(parent, "open", target.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+}
+
+ShellOpenFunction ShellOpen = &ShellOpenDefault;
+
+bool IsClosableBrowserClass(const std::string& className) {
+  return className == "IEFrame" || className == "CabinetWClass";
+}
+
+HWND BrowserWindowTitled(const std::vector<TopLevelWindow>& frontToBack, const std::string& title) {
+  for (const TopLevelWindow& w : frontToBack)
+    if (IsClosableBrowserClass(w.className) && w.title == title) return w.handle;
+  return nullptr;
+}
+
+namespace {
+BOOL CALLBACK CollectBrowserWindow(HWND hwnd, LPARAM lp) {
+  return Guarded(
+      [&] {
+        // The class first: only browser windows need their title read.
+        std::string cls = GetClassNameString(hwnd);
+        if (IsClosableBrowserClass(cls))
+          reinterpret_cast<std::vector<TopLevelWindow>*>(lp)->push_back(
+              {hwnd, cls, GetWindowTextString(hwnd)});
+        return TRUE;
+      },
+      FALSE);
+}
+
+// Waits, with a time-out, until a window we asked to close has gone; messages other threads
+// send to ours are answered meanwhile.
+void WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
+  constexpr DWORD kPollMs = 20;
+  DWORD start = GetTickCount();
+  while (IsWindow(hwnd)) {
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min(kPollMs, timeoutMs - elapsed),
+                              QS_SENDMESSAGE);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+// Marks the main window busy with a modal dialog or message box for the scope's life, so the
+// menus and the tray menu cannot open a second one on top.
+class ModalScope {
+ public:
+  explicit ModalScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+  ~ModalScope() { flag_ = was_; }
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool was_;
+};
+
+void Activate(TFWachtposten_Main& f) {
+  f.StatusBar1.SetSimpleText(Text(txt::StatusActive));
+  ScanningActive = 1;
+  f.Timer2.SetEnabled(true);
+  f.TimerEnumConn.SetEnabled(true);
+  if (Config->GetExclusivWindow()) f.IExplorer1.SetEnabled(true);
+  f.SetTrayImage(1);
+}
+
+void Deactivate(TFWachtposten_Main& f) {
+  if (!f.RequestMasterAccess()) {
+    f.MinimizeToTray();
+    return;
+  }
+  f.StatusBar1.SetSimpleText(Text(txt::StatusInactive));
+  ScanningActive = 0;
+  f.Timer2.SetEnabled(false);
+  f.TimerEnumConn.SetEnabled(false);
+  f.IExplorer1.SetEnabled(false);
+  f.SetTrayImage(0);
+}
+}  // namespace
+
+std::vector<TopLevelWindow> TopLevelBrowserWindows() {
+  std::vector<TopLevelWindow> windows;
+  EnumWindows(&CollectBrowserWindow, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
 
 bool TFWachtposten_Main::CommandAvailable(int id) {
-  return id == ID_deutsch1 || id == ID_englisch1;
+  switch (id) {
+    case ID_aktivieren1: case ID_aktivieren2:
+    case ID_deaktivieren1: case ID_deaktivieren2:
+    case ID_Beenden1: case ID_N2:
+    case ID_deutsch1: case ID_englisch1:
+    case ID_WachtpostenHilfe1: case ID_Homepage1:
+      return true;
+    default:
+      // Disconnecting, the settings dialogs, the premium-rate check, the clean-ups, the
+      // cookies dialog and the about box are not part of the program yet.
+      return false;
+  }
 }
 
 void TFWachtposten_Main::OnMenuCommand(int id) {
+  // A modal dialog or message box of ours is open (its loop still delivers our menu
+  // commands, since the dialogs have no owner): nothing opens on top of it.
+  if (inModal_ || !CommandAvailable(id)) return;
   switch (id) {
+    case ID_aktivieren1:
+    case ID_aktivieren2:
+      Activate(*this);
+      break;
+    case ID_deaktivieren1:
+    case ID_deaktivieren2:
+      Deactivate(*this);
+      break;
+    case ID_Beenden1:
+    case ID_N2: {
+      CloseReason = 2;
+      HWND me = hwnd();
+      SendMessageA(me, WM_CLOSE, 0, 0);
+      // A refused quit: the title-bar button goes on hiding to the tray, as before.
+      if (IsWindow(me)) CloseReason = 0;
+      break;
+    }
     case ID_deutsch1:
       deutsch1Click();
       break;
     case ID_englisch1:
       englisch1Click();
       break;
+    case ID_WachtpostenHilfe1:
+      ShellOpen(hwnd(), ProgramDir() + kHelpFileName);
+      break;
+    case ID_Homepage1:
+      ShellOpen(hwnd(), kHomepageUrl);
+      break;
   }
 }
 
-void TFWachtposten_Main::Label2Click() {}
-void TFWachtposten_Main::Label3Click() {}
-void TFWachtposten_Main::ListBox1DblClick() {}
-void TFWachtposten_Main::ListBox2DblClick() {}
-void TFWachtposten_Main::ListBox3DblClick() {}
-void TFWachtposten_Main::Timer2Timer() {}
-bool TFWachtposten_Main::RequestMasterAccess() { return false; }
+void TFWachtposten_Main::Label2Click() {
+  if (inModal_) return;
+  int marked = ListBox1.Count() > 0 ? ListBox1.Selected() : -1;
+  int refusal = 0;
+  std::string title;
+  if (marked < 0) {
+    refusal = txt::CloseNothingMarked;
+  } else {
+    title = ListBox1.Item(marked);
+    if (ListBox3.Contains(title))
+      refusal = txt::CloseAlreadyNeverClose;
+    else if (ListBox2.Contains(title))
+      refusal = txt::CloseAlreadyListed;
+  }
+  if (refusal) {
+    ModalScope modal(inModal_);
+    AppMessage(Text(refusal));
+    return;
+  }
+
+  if (HWND browser = BrowserWindowTitled(TopLevelBrowserWindows(), title)) {
+    // A hung window is not waited for long, and what it did not get is not logged as closed.
+    if (SendCloseRequestBounded(browser, kCloseRequestTimeoutMs)) {
+      if (Config->GetLogFilteredPop()) LogKilledWindows(title);
+      WaitForWindowGone(browser, kWindowGoneWaitMs);
+    }
+  }
+  // Listed also when no window has it now: it is closed whenever it opens again.
+  ListBox2.Add(title);
+  RefreshListBox();
+  UserIni->SaveList(ListBox2, "Windows");
+}
+
+void TFWachtposten_Main::Label3Click() {
+  if (inModal_) return;
+  int marked = ListBox1.Count() > 0 ? ListBox1.Selected() : -1;
+  int refusal = 0;
+  std::string title;
+  if (marked < 0) {
+    refusal = txt::KeepNothingMarked;
+  } else {
+    title = ListBox1.Item(marked);
+    if (ListBox2.Contains(title))
+      refusal = txt::KeepAlreadyToClose;
+    else if (ListBox3.Contains(title))
+      refusal = txt::KeepAlreadyListed;
+  }
+  if (refusal) {
+    ModalScope modal(inModal_);
+    AppMessage(Text(refusal));
+    return;
+  }
+  ListBox3.Add(title);
+  RefreshListBox();
+  UserIni->SaveList(ListBox3, "DontClose");
+}
+
+void TFWachtposten_Main::ListBox1DblClick() { Label2Click(); }
+
+void TFWachtposten_Main::ListBox2DblClick() {
+  if (ListBox2.Count() == 0) return;
+  int marked = ListBox2.Selected();
+  if (marked >= 0) ListBox2.Delete(marked);
+  UserIni->SaveList(ListBox2, "Windows");
+  RefreshListBox();
+}
+
+void TFWachtposten_Main::ListBox3DblClick() {
+  if (ListBox3.Count() == 0) return;
+  int marked = ListBox3.Selected();
+  if (marked >= 0) ListBox3.Delete(marked);
+  UserIni->SaveList(ListBox3, "DontClose");
+  RefreshListBox();
+}
+
+// The premium-rate check joins here once it exists; for now the outside library's check.
+void TFWachtposten_Main::Timer2Timer() { CheckDialer(); }
+
+bool TFWachtposten_Main::RequestMasterAccess() {
+  // One question at a time: a second request while the dialog is open is refused.
+  if (inModal_) return false;
+  MasterAccessGranted = 0;
+  if (Config->GetPiS()) {
+    MasterAccessGranted = 1;
+  } else {
+    ModalScope modal(inModal_);
+    TFMasterPassword dialog;
+    dialog.RunModal(nullptr);
+  }
+  bool granted = MasterAccessGranted == 1;
+  MasterAccessGranted = 0;
+  return granted;
+}

@@ -38,6 +38,18 @@ void AddToolTip(HWND tip, HWND parent, HWND control, const char* text) {
 }
 }  // namespace
 
+int StartupLanguageOffset(const std::string& configPath) {
+  // A Config.ini that is no readable file counts as missing: German.
+  DWORD attr = GetFileAttributesA(configPath.c_str());
+  if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  // Only the first two characters of the stored language arrive, and the test is
+  // case-sensitive: "deutsch" is German, "DE" English.
+  char language[3];
+  GetPrivateProfileStringA(kConfigSection, "Language", "de", language, sizeof language,
+                           configPath.c_str());
+  return std::string(language) == "de" ? 0 : kEnglishOffset;
+}
+
 std::string MenuItemText(HMENU menu, int id) {
   char buf[256];
   int n = GetMenuStringA(menu, static_cast<UINT>(id), buf, sizeof buf, MF_BYCOMMAND);
@@ -78,14 +90,10 @@ TFWachtposten_Main::TFWachtposten_Main() {
   targets.checkTimer = &Timer2;
   targets.connectionTimer = &TimerEnumConn;
   targets.stayOnTop = [this] { ApplyStayOnTop(); };
+  // The language is known before the settings object may already have to report a refused
+  // write, so that report comes in the user's language.
+  LanguageOffset = StartupLanguageOffset(ProgramDir() + "Config.ini");
   Config = new TConfigIni(targets);
-
-  // Only the first two characters of the stored language arrive, and the test is
-  // case-sensitive: "deutsch" is German, "DE" English.
-  char language[3];
-  GetPrivateProfileStringA(kConfigSection, "Language", "de", language, sizeof language,
-                           (ProgramDir() + "Config.ini").c_str());
-  LanguageOffset = std::string(language) == "de" ? 0 : kEnglishOffset;
   ApplyLanguage();
 
   UserIni->LoadList(ListBox2, "Windows");

@@ -127,5 +127,8 @@ class TFWachtposten_Main : public Window {
 
 extern TFWachtposten_Main* FWachtposten_Main;
 
+// LanguageOffset at start from Config.ini [Configuration] Language.
+int StartupLanguageOffset(const std::string& configPath);
+
 // Text of a menu item of ours, for tests and the language switch.
 std::string MenuItemText(HMENU menu, int id);

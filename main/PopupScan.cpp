@@ -1,14 +1,193 @@
-// The once-a-second pop-up scan, the list of open browser windows and the pop-up log.
+// The once-a-second pop-up scan, the list of open browser windows and the pop-up log. The
+// decisions are in PopupRules; this file gathers the windows and carries the decisions out.
+#include <algorithm>
+
+#include "ConfigIni.h"
+#include "Guard.h"
 #include "MainWindow.h"
+#include "CloseRequest.h"
+#include "PopupRules.h"
+#include "UserIni.h"
 
-void TFWachtposten_Main::Timer1Timer() {}
+namespace {
+// What one tick has seen and done, shared by the steps that Timer1Timer calls, so that the
+// windows are walked once per tick and a window is asked to close at most once.
+struct TickState {
+  WindowList windows;
+  std::vector<HWND> asked;  // asked to close in this tick, or paused as not answering
+};
+TickState* g_tick = nullptr;
 
-void TFWachtposten_Main::RefreshListBox() {}
+class TickScope {
+ public:
+  explicit TickScope(TickState& state) { g_tick = &state; }
+  ~TickScope() { g_tick = nullptr; }
+  TickScope(const TickScope&) = delete;
+  TickScope& operator=(const TickScope&) = delete;
+};
 
-void TFWachtposten_Main::KillFilteredWindows() {}
+HungWindowMemory g_hung;
+unsigned long long g_tickCount = 0;
 
-void TFWachtposten_Main::MaximizeBrowserWindows() {}
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lp) {
+  return Guarded(
+      [&]() -> BOOL {
+        auto* out = reinterpret_cast<WindowList*>(lp);
+        WindowSnapshot w;
+        w.handle = hwnd;
+        w.className = GetClassNameString(hwnd);
+        // Most windows are of no interest: their title and geometry are not read at all.
+        if (IsBrowserDetailClass(w.className)) {
+          w.title = GetWindowTextString(hwnd);
+          GetWindowRect(hwnd, &w.rect);
+          WINDOWPLACEMENT wp = {};
+          wp.length = sizeof wp;
+          if (GetWindowPlacement(hwnd, &wp)) w.showCmd = wp.showCmd;
+        }
+        out->push_back(std::move(w));
+        return TRUE;
+      },
+      TRUE);
+}
 
-void TFWachtposten_Main::PruneBrowserHandles() {}
+// The tick's snapshot, or a fresh one when a step runs outside a tick.
+const WindowList& CurrentWindows(WindowList& own) {
+  if (g_tick) return g_tick->windows;
+  own = TakeWindowSnapshot();
+  return own;
+}
 
-void TFWachtposten_Main::LogKilledWindows(const std::string&) {}
+std::vector<HWND> AskedThisTick() { return g_tick ? g_tick->asked : std::vector<HWND>(); }
+
+std::string LocaleDate() {
+  int n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, nullptr, 0);
+  if (n <= 0) return std::string();
+  std::string s(static_cast<std::size_t>(n), '\0');
+  n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, &s[0], n);
+  s.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+  return s;
+}
+
+std::string LocaleTime() {
+  int n = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, nullptr, 0);
+  if (n <= 0) return std::string();
+  std::string s(static_cast<std::size_t>(n), '\0');
+  n = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, &s[0], n);
+  s.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+  return s;
+}
+}  // namespace
+
+WindowList TakeWindowSnapshot() {
+  WindowList windows;
+  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+bool SendCloseRequest(HWND h) { return SendCloseRequestBounded(h, kCloseRequestTimeoutMs); }
+
+namespace {
+// Carries out one close decision of the tick and logs it when `log` is set.
+void CarryOutClose(TFWachtposten_Main& form, const CloseDecision& c, bool log) {
+  if (g_tick) g_tick->asked.push_back(c.handle);
+  // Under Wine a window that destroys itself and ends its thread while handling the request
+  // can leave the send without an answer; only a window still there counts as not answering.
+  if (SendCloseRequest(c.handle) || !IsWindow(c.handle))
+    g_hung.NoteAnswered(c.handle);
+  else
+    g_hung.NoteTimeout(c.handle, g_tickCount);
+  if (log) form.LogKilledWindows(c.title);
+}
+}  // namespace
+
+void TFWachtposten_Main::Timer1Timer() {
+  TickState tick;
+  TickScope scope(tick);
+  tick.windows = TakeWindowSnapshot();
+  if (ScanningActive == 1) {
+    ++g_tickCount;
+    tick.asked = g_hung.Paused(g_tickCount);
+    static const StringList kNoWords;
+    ScanResult scan =
+        DecideScan(tick.windows, ListBox3.Items(), BadWordList ? *BadWordList : kNoWords,
+                   tick.asked);
+    bool log = Config && Config->GetLogAutoPop();
+    for (const CloseDecision& c : scan.closes) {
+      // Another program may have put the title on the never-close list while an earlier close
+      // request of this tick was waiting for its answer.
+      if (ListBox3.Contains(c.title)) continue;
+      CarryOutClose(*this, c, log);
+    }
+    KillFilteredWindows();
+    if (Config && Config->GetStartIEMax()) {
+      MaximizeBrowserWindows();
+      PruneBrowserHandles();
+    }
+  }
+  RefreshListBox();
+}
+
+void TFWachtposten_Main::RefreshListBox() {
+  int selected = ListBox1.Selected();
+  bool hadSelection = selected >= 0;
+  std::string remembered = hadSelection ? ListBox1.Item(selected) : std::string();
+
+  WindowList own;
+  const WindowList& windows = CurrentWindows(own);
+  std::vector<std::string> titles;
+  if (g_tick) {
+    // Windows closed earlier in this tick are gone; leave them out of the tick's snapshot.
+    WindowList stillOpen;
+    for (const WindowSnapshot& w : windows)
+      if (!IsListedClass(w.className) || IsWindow(w.handle)) stillOpen.push_back(w);
+    titles = OpenBrowserTitles(stillOpen);
+  } else {
+    titles = OpenBrowserTitles(windows);
+  }
+
+  // Rebuilding an unchanged list every second would only flicker and cost.
+  if (titles != ListBox1.Items()) ListBox1.SetItems(titles);
+  int target = hadSelection ? ListBox1.FindExactIgnoringCase(remembered) : -1;
+  if (target < 0) target = -1;
+  if (ListBox1.Selected() != target) ListBox1.Select(target);
+}
+
+void TFWachtposten_Main::KillFilteredWindows() {
+  WindowList own;
+  const WindowList& windows = CurrentWindows(own);
+  std::vector<CloseDecision> closes = DecideToCloseList(windows, ListBox2.Items(), AskedThisTick());
+  bool log = Config && Config->GetLogFilteredPop();
+  for (const CloseDecision& c : closes) CarryOutClose(*this, c, log);
+}
+
+void TFWachtposten_Main::MaximizeBrowserWindows() {
+  WindowList own;
+  const WindowList& windows = CurrentWindows(own);
+  for (HWND h : DecideMaximize(windows, ListBox4.Items(), AskedThisTick())) {
+    if (!IsWindow(h)) continue;
+    ListBox4.Add(HandleText(h));
+    // Not ShowWindow: for another program's window it waits for that program's answer.
+    ShowWindowAsync(h, SW_SHOWMAXIMIZED);
+  }
+}
+
+void TFWachtposten_Main::PruneBrowserHandles() {
+  // Only windows that are gone are forgotten: a window that merely has an empty title now is
+  // still the one maximised once, and must not be maximised again.
+  for (int i = ListBox4.Count() - 1; i >= 0; --i) {
+    HWND h = nullptr;
+    if (!ParseHandleText(ListBox4.Item(i), h) || !IsWindow(h)) ListBox4.Delete(i);
+  }
+}
+
+void TFWachtposten_Main::LogKilledWindows(const std::string& title) {
+  std::string line = PopupLogLine(LocaleDate(), LocaleTime(), title);
+  HANDLE f = CreateFileA(PopupLogPath().c_str(), FILE_APPEND_DATA,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  // A log that cannot be opened loses the line; the scan goes on without a word.
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(f);
+}

@@ -14,11 +14,19 @@ std::string ListLineValue(const std::string& line) {
 TUserIni::TUserIni() : file_(ProgramDir() + "User.ini") {}
 
 std::vector<std::string> TUserIni::ReadList(const std::string& section) const {
+  // One read of the section: a key per profile call would cost time growing with the
+  // square of the list's length.
+  std::vector<std::pair<std::string, std::string>> entries = file_.ReadSection(section);
   std::vector<std::string> items;
   for (int n = 1;; ++n) {
-    std::string value = file_.ReadString(section, std::to_string(n), "");
-    if (value.empty()) break;
-    items.push_back(value);
+    std::string key = std::to_string(n);
+    const std::string* value = nullptr;
+    for (std::size_t i = items.size(); !value && i < entries.size(); ++i)
+      if (entries[i].first == key) value = &entries[i].second;
+    for (std::size_t i = 0; !value && i < entries.size() && i < items.size(); ++i)
+      if (entries[i].first == key) value = &entries[i].second;
+    if (!value || value->empty()) break;
+    items.push_back(*value);
   }
   return items;
 }
@@ -42,10 +50,8 @@ void TUserIni::EraseList(const std::string& section) { file_.EraseSection(sectio
 
 void TUserIni::FillLines(const std::string& section, StringList& out) const {
   out.clear();
-  for (const std::string& key : file_.ReadSectionKeys(section)) {
-    std::string value = file_.ReadString(section, key, "");
-    if (!value.empty()) out.push_back(key + "=" + value);
-  }
+  for (const auto& entry : file_.ReadSection(section))
+    if (!entry.second.empty()) out.push_back(entry.first + "=" + entry.second);
 }
 
 StringList& TUserIni::GetBadWords() {

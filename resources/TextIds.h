@@ -19,4 +19,13 @@ constexpr int HistoryNotDeleted = 135, TempFilesNotDeleted = 136, TypedUrlsNotDe
 // Texts of our own, beyond the forms' original set.
 // 900, 902 and 904 are the window layer's (ui/Guard.h); their texts stand with the main window's.
 constexpr int AutoStartNotSet = 901, AutoStartNotRemoved = 903;
+// Main window commands: the list messages of the two link labels.
+constexpr int KeepNothingMarked = 27, KeepAlreadyToClose = 28, KeepAlreadyListed = 29,
+              CloseNothingMarked = 30, CloseAlreadyNeverClose = 31, CloseAlreadyListed = 32;
+// The master password.
+constexpr int MasterNotWritten = 33, WrongPassword = 34, DefinePassword = 35,
+              DefineCaption = 36, DefineWarning = 37, DefineNeed = 38, AskPrompt = 39,
+              AcceptButton = 40, AskCaption = 41;
+// The master password dialog refuses a password it could never verify ("%s" the character).
+constexpr int PasswordBadCharacter = 920, PasswordTooLong = 921;
 }  // namespace txt

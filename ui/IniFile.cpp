@@ -21,6 +21,15 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
   }
 }
 
+namespace {
+std::string Trimmed(const std::string& s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return s.substr(b, e - b);
+}
+}  // namespace
+
 bool ParseInt32(const std::string& text, int& out) {
   std::size_t i = 0;
   bool negative = false;
@@ -70,6 +79,37 @@ std::vector<std::string> IniFile::ReadSectionKeys(const std::string& section) co
     if (!seen) keys.push_back(name);
   }
   return keys;
+}
+
+std::vector<std::pair<std::string, std::string>> IniFile::ReadSection(
+    const std::string& section) const {
+  std::vector<char> buf(32768);
+  DWORD n;
+  for (;;) {
+    n = GetPrivateProfileSectionA(section.c_str(), buf.data(), static_cast<DWORD>(buf.size()),
+                                  path_.c_str());
+    if (n < buf.size() - 2 || buf.size() >= (1u << 28)) break;
+    buf.resize(buf.size() * 4);
+  }
+  std::vector<std::pair<std::string, std::string>> entries;
+  std::vector<std::string> seenLower;
+  for (const char* p = buf.data(); p < buf.data() + n && *p; p += std::strlen(p) + 1) {
+    const char* eq = std::strchr(p, '=');
+    if (!eq) continue;
+    std::string key = Trimmed(std::string(p, eq));
+    std::string lower = key;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    bool seen = false;
+    for (const std::string& k : seenLower) seen = seen || k == lower;
+    if (seen) continue;
+    seenLower.push_back(lower);
+    std::string value = Trimmed(eq + 1);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    entries.emplace_back(key, value);
+  }
+  return entries;
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key,

@@ -32,6 +32,9 @@ class IniFile {
   // A value that is not wholly a decimal integer in the 32-bit range reads as def
   // (the system's own reader would take "12abc" as 12).
   int ReadInteger(const std::string& section, const std::string& key, int def) const;
+  // Every key of a section with its value as ReadString gives it, in file order; a name that
+  // recurs (ignoring case) keeps its first value. One read of the file for the whole section.
+  std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& section) const;
   // Key names of a section in file order; a name that recurs (ignoring case) is listed once.
   std::vector<std::string> ReadSectionKeys(const std::string& section) const;
 

@@ -1,0 +1,37 @@
+#pragma once
+// The decisions and the outside calls of the main window's commands, for the commands
+// themselves and for tests.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The help page beside the program, and the maker's homepage.
+extern const char* const kHelpFileName;
+extern const char* const kHomepageUrl;
+
+// Opens a file or an address through the shell ("open", SW_SHOWDEFAULT); the result is not
+// looked at. Tests replace it to see what would be opened.
+using ShellOpenFunction = void (*)(HWND parent, const std::string& target);
+extern ShellOpenFunction ShellOpen;
+void ShellOpenDefault(HWND parent, const std::string& target);
+
+// A top-level window as "close the marked window" sees it.
+struct TopLevelWindow {
+  HWND handle;
+  std::string className;
+  std::string title;
+};
+
+// "IEFrame" and "CabinetWClass": the windows the marked-window command may close.
+bool IsClosableBrowserClass(const std::string& className);
+// The first browser window, front to back, whose title is exactly `title` (case-sensitive);
+// nullptr when there is none. Another program's window with that title is never chosen.
+HWND BrowserWindowTitled(const std::vector<TopLevelWindow>& frontToBack, const std::string& title);
+// The top-level browser windows now, front to back (other windows are left out).
+std::vector<TopLevelWindow> TopLevelBrowserWindows();
+
+// How long a close request to another program's window may block the guard, and how long the
+// command then waits for that window to go before it refreshes the list.
+constexpr UINT kCloseRequestTimeoutMs = 2000;
+constexpr DWORD kWindowGoneWaitMs = 500;

@@ -1,0 +1,194 @@
+#include "PopupRules.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+#include "UserIni.h"
+
+namespace {
+const char kIEFrame[] = "IEFrame";
+const char kCabinet[] = "CabinetWClass";
+const char kIEServer[] = "Internet Explorer_Server";
+const char kSmallTitleWord[] = "Internet";
+
+bool Contains(const std::vector<HWND>& v, HWND h) {
+  return std::find(v.begin(), v.end(), h) != v.end();
+}
+
+bool Contains(const std::vector<std::string>& v, const std::string& s) {
+  return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+bool Asked(const std::vector<CloseDecision>& closes, HWND h) {
+  for (const CloseDecision& c : closes)
+    if (c.handle == h) return true;
+  return false;
+}
+}  // namespace
+
+bool IsScanClass(const std::string& cls) {
+  return cls == kIEFrame || cls == kCabinet || cls == kIEServer;
+}
+
+bool IsListedClass(const std::string& cls) { return cls == kIEFrame || cls == kCabinet; }
+
+bool IsMaximizerClass(const std::string& cls) { return cls == kIEFrame || cls == kIEServer; }
+
+bool IsStopTitle(const std::string& title) {
+  return title == "Microsoft Internet Explorer" ||
+         title == "about:blank - Microsoft Internet Explorer";
+}
+
+std::string AsciiUpper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+int SizeSum(const RECT& r) { return (r.right - r.left) + (r.bottom - r.top); }
+
+bool IsSmallPopup(const WindowSnapshot& w) {
+  const RECT& r = w.rect;
+  // A window wholly at negative coordinates is parked off screen, not a pop-up.
+  if (r.left < 0 && r.top < 0 && r.right < 0 && r.bottom < 0) return false;
+  if (w.title.find(kSmallTitleWord) == std::string::npos) return false;
+  if (w.showCmd == SW_SHOWMINIMIZED || w.showCmd == SW_SHOWMAXIMIZED) return false;
+  return SizeSum(r) < kSmallWindowBound;
+}
+
+int MatchingWordLine(const std::string& title, const std::vector<std::string>& wordLines) {
+  std::string upperTitle = AsciiUpper(title);
+  for (std::size_t i = 0; i < wordLines.size(); ++i) {
+    std::string word = ListLineValue(wordLines[i]);
+    if (word.empty()) continue;
+    if (upperTitle.find(AsciiUpper(word)) != std::string::npos) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+ScanResult DecideScan(const WindowList& frontToBack, const std::vector<std::string>& neverClose,
+                      const std::vector<std::string>& wordLines, const std::vector<HWND>& skip) {
+  ScanResult result;
+  for (std::size_t i = 1; i < frontToBack.size(); ++i) {
+    const WindowSnapshot& w = frontToBack[i];
+    if (!IsScanClass(w.className)) continue;
+    if (IsStopTitle(w.title)) {
+      result.stoppedAtStopTitle = true;
+      break;
+    }
+    if (Contains(skip, w.handle) || Asked(result.closes, w.handle)) continue;
+    CloseRule rule;
+    if (IsSmallPopup(w))
+      rule = CloseRule::SmallWindow;
+    else if (MatchingWordLine(w.title, wordLines) >= 0)
+      rule = CloseRule::UnwantedWord;
+    else
+      continue;
+    if (Contains(neverClose, w.title))
+      result.spared.push_back(w.handle);
+    else
+      result.closes.push_back({w.handle, w.title, rule});
+  }
+  return result;
+}
+
+std::vector<CloseDecision> DecideToCloseList(const WindowList& frontToBack,
+                                             const std::vector<std::string>& toClose,
+                                             const std::vector<HWND>& skip) {
+  std::vector<CloseDecision> closes;
+  auto find = [&](const char* cls, const std::string& title) -> const WindowSnapshot* {
+    for (const WindowSnapshot& w : frontToBack)
+      if (w.className == cls && w.title == title && !Contains(skip, w.handle) &&
+          !Asked(closes, w.handle))
+        return &w;
+    return nullptr;
+  };
+  for (const std::string& entry : toClose) {
+    const WindowSnapshot* w = find(kIEFrame, entry);
+    if (!w) w = find(kCabinet, entry);
+    if (w) closes.push_back({w->handle, entry, CloseRule::ToCloseList});
+  }
+  return closes;
+}
+
+std::vector<std::string> OpenBrowserTitles(const WindowList& frontToBack) {
+  std::vector<std::string> titles;
+  for (std::size_t i = 1; i < frontToBack.size(); ++i) {
+    const WindowSnapshot& w = frontToBack[i];
+    if (IsListedClass(w.className) && w.title.find(kSmallTitleWord) != std::string::npos)
+      titles.push_back(w.title);
+  }
+  return titles;
+}
+
+std::vector<HWND> DecideMaximize(const WindowList& frontToBack,
+                                 const std::vector<std::string>& maximized,
+                                 const std::vector<HWND>& skip) {
+  std::size_t start = frontToBack.size();
+  for (const char* cls : {kIEFrame, kIEServer}) {
+    for (std::size_t i = 0; i < frontToBack.size(); ++i)
+      if (frontToBack[i].className == cls) {
+        start = i;
+        break;
+      }
+    if (start < frontToBack.size()) break;
+  }
+  std::vector<HWND> out;
+  for (std::size_t i = start; i < frontToBack.size(); ++i) {
+    const WindowSnapshot& w = frontToBack[i];
+    if (!IsMaximizerClass(w.className) || Contains(skip, w.handle)) continue;
+    if (SizeSum(w.rect) < kSmallWindowBound) continue;
+    if (Contains(maximized, HandleText(w.handle))) continue;
+    out.push_back(w.handle);
+  }
+  return out;
+}
+
+int FrontBrowserIndex(const WindowList& frontToBack) {
+  for (std::size_t i = 1; i < frontToBack.size(); ++i)
+    if (IsScanClass(frontToBack[i].className)) return static_cast<int>(i);
+  return -1;
+}
+
+std::string HandleText(HWND h) {
+  auto value = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(h));
+  return std::to_string(value);
+}
+
+bool ParseHandleText(const std::string& text, HWND& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  long long v = std::strtoll(text.c_str(), &end, 10);
+  if (*end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
+  out = reinterpret_cast<HWND>(static_cast<std::intptr_t>(static_cast<std::int32_t>(v)));
+  return true;
+}
+
+std::string PopupLogLine(const std::string& date, const std::string& time,
+                         const std::string& title) {
+  std::string oneLine = title;
+  std::replace(oneLine.begin(), oneLine.end(), '\r', ' ');
+  std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+  return date + " " + time + " - " + oneLine + "\r\n";
+}
+
+void HungWindowMemory::NoteTimeout(HWND h, unsigned long long tick) {
+  NoteAnswered(h);
+  entries_.push_back({h, tick + kPauseTicks});
+}
+
+void HungWindowMemory::NoteAnswered(HWND h) {
+  entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                [h](const Entry& e) { return e.handle == h; }),
+                 entries_.end());
+}
+
+std::vector<HWND> HungWindowMemory::Paused(unsigned long long tick) {
+  entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                [tick](const Entry& e) { return e.until <= tick; }),
+                 entries_.end());
+  std::vector<HWND> out;
+  for (const Entry& e : entries_) out.push_back(e.handle);
+  return out;
+}

@@ -1,0 +1,127 @@
+#pragma once
+// The pop-up blocker's decisions over plain data. The window walk (PopupScan.cpp) only gathers a
+// snapshot of the top-level windows and carries out what these functions decide.
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// One top-level window as the walk saw it. Title, rectangle and show command are read only for
+// windows of a browser class (see IsBrowserDetailClass); for others they stay empty/zero.
+struct WindowSnapshot {
+  HWND handle = nullptr;
+  std::string className;
+  std::string title;
+  RECT rect = {0, 0, 0, 0};
+  UINT showCmd = SW_SHOWNORMAL;
+};
+
+// The top-level windows front to back. Index 0 is the first window of the z-order, which the
+// scan, the open-window list and the front-window capture never examine.
+using WindowList = std::vector<WindowSnapshot>;
+
+// Class sets (exact, case-sensitive).
+bool IsScanClass(const std::string& cls);       // IEFrame, CabinetWClass, Internet Explorer_Server
+bool IsListedClass(const std::string& cls);     // IEFrame, CabinetWClass
+bool IsMaximizerClass(const std::string& cls);  // IEFrame, Internet Explorer_Server
+// A class whose title, rectangle and placement the walk reads: the union of the above.
+inline bool IsBrowserDetailClass(const std::string& cls) { return IsScanClass(cls); }
+
+// The two titles at which the scan's walk stops.
+bool IsStopTitle(const std::string& title);
+
+// Only the ASCII letters a to z change; umlauts and other bytes stay as they are.
+std::string AsciiUpper(std::string s);
+
+// Width plus height under this is small; this or more is large.
+constexpr int kSmallWindowBound = 1035;
+int SizeSum(const RECT& r);
+
+// The small-window rule: "Internet" in the title (case-sensitive), width + height below 1035,
+// neither minimised nor maximised, and at least one coordinate of the rectangle 0 or more.
+bool IsSmallPopup(const WindowSnapshot& w);
+
+// The first unwanted word (text after the first "=" of a "key=word" line) whose upper-cased
+// form occurs in the upper-cased title; empty words never match. -1 when none does.
+int MatchingWordLine(const std::string& title, const std::vector<std::string>& wordLines);
+
+enum class CloseRule { SmallWindow, UnwantedWord, ToCloseList };
+
+struct CloseDecision {
+  HWND handle;
+  std::string title;
+  CloseRule rule;
+};
+
+struct ScanResult {
+  std::vector<CloseDecision> closes;  // at most one per window, in z-order
+  std::vector<HWND> spared;           // windows a rule took but the never-close list protects
+  bool stoppedAtStopTitle = false;
+};
+
+// The walk of one tick: every window after the first, down to a stop title, of a scan class.
+// A window a rule takes is closed once, unless its exact title stands in `neverClose`; either
+// way the walk goes on. Windows in `skip` (asked already, or known not to answer) are left out.
+ScanResult DecideScan(const WindowList& frontToBack, const std::vector<std::string>& neverClose,
+                      const std::vector<std::string>& wordLines,
+                      const std::vector<HWND>& skip = {});
+
+// The to-close list: for each entry, first to last, the first window of class IEFrame with
+// exactly that title, else the first of class CabinetWClass, leaving out windows already asked
+// in this tick (so two entries of one title close two windows, one entry closes one per tick).
+std::vector<CloseDecision> DecideToCloseList(const WindowList& frontToBack,
+                                             const std::vector<std::string>& toClose,
+                                             const std::vector<HWND>& skip = {});
+
+// Titles for the open-window list: every window after the first of class IEFrame or
+// CabinetWClass whose title contains "Internet" (case-sensitive), in z-order, duplicates kept.
+std::vector<std::string> OpenBrowserTitles(const WindowList& frontToBack);
+
+// The browser windows to maximise now: from the first IEFrame window (else the first
+// Internet Explorer_Server window) on, every IEFrame/Internet Explorer_Server window that is
+// large and whose handle text is not in `maximized`, leaving out the windows in `skip`.
+std::vector<HWND> DecideMaximize(const WindowList& frontToBack,
+                                 const std::vector<std::string>& maximized,
+                                 const std::vector<HWND>& skip = {});
+
+// The first window after index 0 of a scan class (the front-window capture); -1 when none.
+int FrontBrowserIndex(const WindowList& frontToBack);
+
+// A window handle as signed 32-bit decimal text and back (handles are 32-bit values also on
+// 64-bit Windows; they are sign-extended).
+std::string HandleText(HWND h);
+bool ParseHandleText(const std::string& text, HWND& out);
+
+// One line of the pop-up log: date, blank, time, " - ", title, CR LF. Line breaks in the title
+// become blanks, so one closed window always gives one line.
+std::string PopupLogLine(const std::string& date, const std::string& time,
+                         const std::string& title);
+
+// The walk itself (defined with the scan in PopupScan.cpp): the snapshot of all top-level
+// windows front to back, the class read for every window and the rest only for browser classes.
+WindowList TakeWindowSnapshot();
+// The close request (WM_SYSCOMMAND, SC_CLOSE) with a bounded wait, so a hung window cannot
+// stop the guard. True when the window answered in time.
+constexpr DWORD kCloseRequestTimeoutMs = 2000;
+bool SendCloseRequest(HWND h);
+
+// Windows whose close request timed out are left alone for a while, so that a hung window does
+// not cost the guard a wait on every tick. Ticks are counted by the caller.
+class HungWindowMemory {
+ public:
+  static constexpr unsigned kPauseTicks = 10;
+
+  void NoteTimeout(HWND h, unsigned long long tick);
+  void NoteAnswered(HWND h);
+  // The windows to leave out at this tick; windows whose pause is over are forgotten.
+  std::vector<HWND> Paused(unsigned long long tick);
+  bool Empty() const { return entries_.empty(); }
+
+ private:
+  struct Entry {
+    HWND handle;
+    unsigned long long until;
+  };
+  std::vector<Entry> entries_;
+};

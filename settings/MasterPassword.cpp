@@ -1,0 +1,134 @@
+#include "MasterPassword.h"
+
+#include "AppPaths.h"
+#include "MasterPasswordRes.h"
+#include "MsgBox.h"
+#include "Password.h"
+#include "Strings.h"
+#include "TextIds.h"
+#include "Window.h"
+
+unsigned char MasterAccessGranted = 0;
+unsigned char MasterCloseAllowed = 0;
+
+namespace {
+constexpr int kClientWidth = 363, kClientHeight = 134;
+const char kAskButton[] = "&OK";  // the same in both languages
+const COLORREF kWarningColour = RGB(255, 0, 0);
+
+bool MasterStored() {
+  char buf[kMasterReadBufferBytes];
+  GetPrivateProfileStringA("Configuration", "Master", "", buf, sizeof buf,
+                           (ProgramDir() + "Config.ini").c_str());
+  return buf[0] != '\0';
+}
+
+void SetClientSize(HWND dlg, int width, int height) {
+  RECT r = {0, 0, width, height};
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_EXSTYLE)));
+  SetWindowPos(dlg, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The two warning labels are drawn red by the dialog.
+void DrawWarningLabel(const DRAWITEMSTRUCT& di) {
+  std::string text = GetWindowTextString(di.hwndItem);
+  RECT r = di.rcItem;
+  FillRect(di.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
+  HGDIOBJ oldFont = nullptr;
+  if (HFONT font = reinterpret_cast<HFONT>(SendMessageA(di.hwndItem, WM_GETFONT, 0, 0)))
+    oldFont = SelectObject(di.hDC, font);
+  SetBkMode(di.hDC, TRANSPARENT);
+  SetTextColor(di.hDC, kWarningColour);
+  DrawTextA(di.hDC, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  if (oldFont) SelectObject(di.hDC, oldFont);
+}
+}  // namespace
+
+TFMasterPassword::TFMasterPassword() : ModalDialog(IDD_MASTERPASSWORD), askMode_(MasterStored()) {}
+
+void TFMasterPassword::OnInit() {
+  SetItemText(IDT_MP_LABEL1, Text(txt::DefineWarning));
+  SetItemText(IDT_MP_LABEL2, Text(txt::DefineNeed));
+  SetItemText(IDT_MP_LABEL3, Text(txt::AskPrompt));
+  SetItemText(IDE_MP_EDIT1, "");
+  SendMessageA(Item(IDE_MP_EDIT1), EM_SETPASSWORDCHAR, '*', 0);
+  SendMessageA(Item(IDE_MP_EDIT1), EM_LIMITTEXT, 0, 0);  // no limit of our own
+  ShowWindow(Item(IDT_MP_LABEL1), askMode_ ? SW_HIDE : SW_SHOW);
+  ShowWindow(Item(IDT_MP_LABEL2), askMode_ ? SW_HIDE : SW_SHOW);
+  ShowWindow(Item(IDT_MP_LABEL3), askMode_ ? SW_SHOW : SW_HIDE);
+  SetItemText(IDB_MP_BUTTON1, askMode_ ? kAskButton : Text(txt::AcceptButton));
+  SetCaption(Text(askMode_ ? txt::AskCaption : txt::DefineCaption));
+  SendMessageA(hwnd(), DM_SETDEFID, IDB_MP_BUTTON1, 0);
+  SetClientSize(hwnd(), kClientWidth, kClientHeight);
+  CenterOnDesktop(hwnd());
+}
+
+bool TFMasterPassword::OnCommand(int id, int notifyCode) {
+  // Enter arrives as the default button's command, or as IDOK where the system has none.
+  if ((id == IDB_MP_BUTTON1 && notifyCode == BN_CLICKED) || id == IDOK) {
+    Button1Click();
+    return true;
+  }
+  // The keyboard's Esc; the window's own close command comes as WM_CLOSE instead.
+  if (id == IDCANCEL) {
+    Edit1Escape();
+    return true;
+  }
+  return false;
+}
+
+bool TFMasterPassword::CanClose() { return MasterCloseAllowed != 0; }
+
+bool TFMasterPassword::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR& result) {
+  if (msg != WM_DRAWITEM) return false;
+  const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+  if (di->CtlID != IDT_MP_LABEL1 && di->CtlID != IDT_MP_LABEL2) return false;
+  DrawWarningLabel(*di);
+  result = TRUE;
+  return true;
+}
+
+void TFMasterPassword::Button1Click() {
+  std::string typed = ItemText(IDE_MP_EDIT1);
+  if (askMode_) {
+    if (typed.empty()) {
+      Message(Text(txt::WrongPassword));
+      return;
+    }
+    cPassword codec;
+    MasterAccessGranted = codec.LoadMaster(typed) ? 1 : 0;
+    if (!MasterAccessGranted) Message(Text(txt::WrongPassword));
+  } else {
+    if (typed.empty()) {
+      Message(Text(txt::DefinePassword));
+      return;
+    }
+    // A password the codec cannot store faithfully could never be given right again.
+    PasswordCheck check = CheckNewPassword(typed);
+    if (check.problem != PasswordProblem::None) {
+      Message(check.problem == PasswordProblem::BadCharacter
+                  ? TextF(txt::PasswordBadCharacter, std::string(1, check.badCharacter))
+                  : Text(txt::PasswordTooLong));
+      SetFocus(Item(IDE_MP_EDIT1));
+      return;
+    }
+    cPassword codec;
+    codec.SaveMaster(typed);
+    codec.SaveMasterCheck(typed);
+    MasterAccessGranted = 1;
+  }
+  MasterCloseAllowed = 1;
+  End(IDOK);
+}
+
+void TFMasterPassword::Edit1Escape() {
+  MasterCloseAllowed = 1;
+  End(IDCANCEL);
+}
+
+void TFMasterPassword::Message(const std::string& text) {
+  MessageBoxA(hwnd(), text.c_str(), kProductCaption, MB_OK);
+}

@@ -1,0 +1,59 @@
+#pragma once
+#include <string>
+
+// The master password's stored form in Config.ini [Configuration]: "Master" holds the
+// two-digit code of each character in order, "MasterCheck" the sum of those codes.
+// This is an encoding, not encryption: it keeps the guard from being switched off casually,
+// not from someone who can read or edit Config.ini.
+
+// The characters a master password may hold: 90 single bytes of code page 1252, case-sensitive.
+// The code of a character is 10 + its position in this text, so the codes are exactly 10 to 99.
+extern const char kPasswordAlphabet[];
+constexpr int kFirstPasswordCode = 10, kLastPasswordCode = 99;
+// The code given to a character outside the alphabet: no two-digit number, so no character's
+// code. Being 0, it adds nothing to the check sum.
+constexpr int kFallbackPasswordCode = 0;
+// Both keys are read into a buffer of this size, so a stored password verifies only up to
+// kMaxPasswordChars characters (two digits each).
+constexpr int kMasterReadBufferBytes = 128;
+constexpr int kMaxPasswordChars = (kMasterReadBufferBytes - 1) / 2;
+
+// The code of a character, or -1 outside the alphabet.
+int PasswordCodeOf(char c);
+// The character of a code 10..99; false for any other number.
+bool PasswordCharOf(int code, char& out);
+
+// Whether a password can be defined: every character in the alphabet and at most
+// kMaxPasswordChars characters. The empty password is the dialog's own case.
+enum class PasswordProblem { None, BadCharacter, TooLong };
+struct PasswordCheck {
+  PasswordProblem problem = PasswordProblem::None;
+  char badCharacter = 0;  // the first character outside the alphabet
+};
+PasswordCheck CheckNewPassword(const std::string& password);
+
+// The codec over Config.ini in the program directory. It keeps no state: every call builds the
+// path anew and reads or writes the file at once.
+class cPassword {
+ public:
+  cPassword() = default;
+  ~cPassword() = default;
+
+  // The character's code; a character outside the alphabet shows "Ungültiges Zeichen!" and
+  // gives kFallbackPasswordCode.
+  int EncodeChar(const std::string& oneChar);
+  // The character of a two-digit code; a text that is no code shows "Ungültiges Zeichen!" and
+  // gives "".
+  std::string DecodeChar(const std::string& twoDigits);
+  // Writes Master; a refused write shows text 33. Returns the code text either way.
+  std::string SaveMaster(const std::string& password);
+  // Writes MasterCheck; a refused write shows text 33. Returns the sum either way.
+  int SaveMasterCheck(const std::string& password);
+  // True when typed is the stored password and MasterCheck matches it. Writes MasterCheck
+  // anew from the stored password.
+  bool LoadMaster(const std::string& typed);
+
+ private:
+  void Write(const char* key, const std::string& value);
+  std::string Read(const char* key) const;
+};

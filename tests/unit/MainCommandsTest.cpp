@@ -1,0 +1,356 @@
+#include "MainCommands.h"
+
+#include <gtest/gtest.h>
+
+#include "AppPaths.h"
+#include "MainWindow.h"
+#include "MasterPassword.h"
+#include "MessageBoxWatcher.h"
+#include "Password.h"
+#include "PasswordDialogUser.h"
+#include "Strings.h"
+#include "TempDir.h"
+
+namespace {
+const char kNothingMarked[] = "Sie m\xFCssen zuerst einen Eintrag in der oberen Liste markieren!";
+constexpr DWORD kNoDialogWaitMs = 300;
+constexpr DWORD kSendTimeoutMs = 3000;
+
+std::vector<std::pair<HWND, std::string>> opened;
+void RecordOpen(HWND parent, const std::string& target) { opened.emplace_back(parent, target); }
+
+HWND MakeTopWindow(const char* cls, const char* title) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = cls;
+  RegisterClassA(&wc);  // a second registration of the class fails harmlessly
+  return CreateWindowExA(0, cls, title, WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+struct MainCommandsTest : ::testing::Test {
+  TempDir dir;
+  void SetUp() override {
+    SetProgramDirForTests(dir.path());
+    ScanningActive = 1;
+    CloseReason = 0;
+    LanguageOffset = 0;
+    MasterAccessGranted = 0;
+    MasterCloseAllowed = 0;
+    opened.clear();
+    ShellOpen = &RecordOpen;
+  }
+  void TearDown() override {
+    ShellOpen = &ShellOpenDefault;
+    SetProgramDirForTests("");
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}  // a WM_QUIT of a closed window
+  }
+  void WriteConfig(const std::string& body) {
+    WriteFileBytes(dir.File("Config.ini"), "[Configuration]\r\n" + body);
+  }
+  void Define(const std::string& password) {
+    cPassword codec;
+    codec.SaveMaster(password);
+    codec.SaveMasterCheck(password);
+  }
+  // The lines "key=value" of a User.ini section.
+  std::vector<std::string> Section(const char* name) {
+    char buf[4096];
+    DWORD n = GetPrivateProfileSectionA(name, buf, sizeof buf, dir.File("User.ini").c_str());
+    std::vector<std::string> lines;
+    for (const char* p = buf; p < buf + n && *p; p += lstrlenA(p) + 1) lines.push_back(p);
+    return lines;
+  }
+  // Runs a menu command while a user plays the password dialog, if one comes.
+  DialogSeen Command(TFWachtposten_Main& form, int id, const std::vector<DialogStep>& steps,
+                     std::function<void(HWND)> whileOpen = nullptr) {
+    PasswordDialogUser user(steps, steps.empty() ? kNoDialogWaitMs : 5000, std::move(whileOpen));
+    form.OnMenuCommand(id);
+    if (steps.empty()) Sleep(kNoDialogWaitMs);  // give a wrongly shown dialog time to appear
+    return user.Seen();
+  }
+  void Mark(TFWachtposten_Main& form, const std::vector<std::string>& items, int selected) {
+    form.ListBox1.SetItems(items);
+    form.ListBox1.Select(selected);
+  }
+  void ExpectActive(TFWachtposten_Main& form, bool active, bool counter) {
+    EXPECT_EQ(active ? 1 : 0, ScanningActive);
+    EXPECT_EQ(active ? "aktiviert ..." : "deaktiviert ...", form.StatusBar1.SimpleText());
+    EXPECT_EQ(active, form.Timer2.Enabled());
+    EXPECT_EQ(active, form.TimerEnumConn.Enabled());
+    EXPECT_EQ(counter, form.IExplorer1.Enabled());
+    EXPECT_EQ(form.ImageList1[active ? 1 : 0], form.TrayIcon1.Icon());
+  }
+};
+}  // namespace
+
+TEST(CloseMarkedWindow, ClosesOnlyABrowserWindowWithExactlyThatTitle) {
+  HWND a = reinterpret_cast<HWND>(1), b = reinterpret_cast<HWND>(2),
+       c = reinterpret_cast<HWND>(3), d = reinterpret_cast<HWND>(4);
+  std::vector<TopLevelWindow> frontToBack = {{a, "Notepad", "Werbung"},
+                                             {b, "IEFrame", "werbung"},
+                                             {c, "Internet Explorer_Server", "Werbung"},
+                                             {d, "CabinetWClass", "Werbung"},
+                                             {a, "IEFrame", "Werbung"}};
+  EXPECT_EQ(d, BrowserWindowTitled(frontToBack, "Werbung"));
+  EXPECT_EQ(b, BrowserWindowTitled(frontToBack, "werbung"));
+  EXPECT_EQ(nullptr, BrowserWindowTitled(frontToBack, "Werbung "));
+  EXPECT_EQ(nullptr, BrowserWindowTitled({{a, "Notepad", "Werbung"}}, "Werbung"));
+  EXPECT_EQ(nullptr, BrowserWindowTitled({}, ""));
+}
+
+TEST_F(MainCommandsTest, EveryMenuItemExistsAndOnlyBuiltCommandsAreEnabled) {
+  TFWachtposten_Main form;
+  struct Item {
+    HMENU menu;
+    int id;
+    bool enabled;
+  } items[] = {
+      {form.MainMenu1, ID_aktivieren1, true}, {form.MainMenu1, ID_deaktivieren1, true},
+      {form.MainMenu1, ID_Verbindungtrennen2, false}, {form.MainMenu1, ID_Beenden1, true},
+      {form.MainMenu1, ID_Allgemein1, false}, {form.MainMenu1, ID_N0190berprfung1, false},
+      {form.MainMenu1, ID_deutsch1, true}, {form.MainMenu1, ID_englisch1, true},
+      {form.MainMenu1, ID_Cookieslschen1, false}, {form.MainMenu1, ID_Cookiesselektivlschen1, false},
+      {form.MainMenu1, ID_Verlauflschen1, false},
+      {form.MainMenu1, ID_TemporreInternetDateienlschen1, false},
+      {form.MainMenu1, ID_Extras2, false}, {form.MainMenu1, ID_Check01901, false},
+      {form.MainMenu1, ID_WachtpostenHilfe1, true}, {form.MainMenu1, ID_Homepage1, true},
+      {form.MainMenu1, ID_Info1, false},
+      {form.PopupMenu1, ID_aktivieren2, true}, {form.PopupMenu1, ID_deaktivieren2, true},
+      {form.PopupMenu1, ID_Allgemein2, false}, {form.PopupMenu1, ID_N0190berprfung2, false},
+      {form.PopupMenu1, ID_Cookieslschen2, false}, {form.PopupMenu1, ID_Verlauflschen2, false},
+      {form.PopupMenu1, ID_TemporreInternetDateienlschen2, false},
+      {form.PopupMenu1, ID_TypedURLslschen1, false}, {form.PopupMenu1, ID_Check01902, false},
+      {form.PopupMenu1, ID_Verbindungtrennen1, false}, {form.PopupMenu1, ID_N2, true},
+  };
+  for (const Item& item : items) {
+    UINT state = GetMenuState(item.menu, static_cast<UINT>(item.id), MF_BYCOMMAND);
+    ASSERT_NE(static_cast<UINT>(-1), state) << item.id;
+    EXPECT_FALSE(MenuItemText(item.menu, item.id).empty()) << item.id;
+    EXPECT_EQ(!item.enabled, (state & MF_GRAYED) != 0) << item.id;
+    EXPECT_EQ(item.enabled, TFWachtposten_Main::CommandAvailable(item.id)) << item.id;
+  }
+
+  // A greyed command does nothing, even when it arrives.
+  MessageBoxWatcher boxes;
+  EXPECT_FALSE(Command(form, ID_Allgemein1, {}).found);
+  form.OnMenuCommand(ID_Info1);
+  form.OnMenuCommand(ID_Cookieslschen1);
+  EXPECT_TRUE(boxes.Texts().empty());
+  EXPECT_TRUE(opened.empty());
+
+  form.OnMenuCommand(ID_WachtpostenHilfe1);
+  form.OnMenuCommand(ID_Homepage1);
+  ASSERT_EQ(2u, opened.size());
+  EXPECT_EQ(form.hwnd(), opened[0].first);
+  EXPECT_EQ(dir.File("Wachtposten.html"), opened[0].second);
+  EXPECT_EQ(kHomepageUrl, opened[1].second);
+  EXPECT_EQ(0u, opened[1].second.find("https://"));
+  form.Timer2Timer();  // the outside library's check, result unused
+}
+
+TEST_F(MainCommandsTest, WithPiSSwitchingAndQuittingNeedNoPassword) {
+  WriteConfig("PiS=1\r\nExclusivWindow=1\r\n");
+  Define("pw");  // stored, but PiS lets every command through without it
+  TFWachtposten_Main form;
+  // At start the timers run only as the settings say; the counter follows ExclusivWindow.
+  EXPECT_FALSE(form.Timer2.Enabled());
+  EXPECT_TRUE(form.IExplorer1.Enabled());
+
+  EXPECT_FALSE(Command(form, ID_deaktivieren2, {}).found);
+  ExpectActive(form, false, false);
+  EXPECT_EQ(0, MasterAccessGranted);
+  EXPECT_FALSE(Command(form, ID_aktivieren1, {}).found);
+  ExpectActive(form, true, true);
+  EXPECT_FALSE(Command(form, ID_deaktivieren1, {}).found);
+  ExpectActive(form, false, false);
+  // Activating twice repeats the steps.
+  form.OnMenuCommand(ID_aktivieren2);
+  form.OnMenuCommand(ID_aktivieren2);
+  ExpectActive(form, true, true);
+
+  HWND h = form.hwnd();
+  EXPECT_FALSE(Command(form, ID_N2, {}).found);
+  EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(MainCommandsTest, DeactivationAsksForTheMasterPassword) {
+  TFWachtposten_Main form;
+  MessageBoxWatcher boxes;
+  form.OnMenuCommand(ID_aktivieren1);
+  ExpectActive(form, true, false);
+
+  // The first time the password is defined; Esc leaves everything and goes to the tray.
+  ShowWindow(form.hwnd(), SW_SHOW);
+  DialogSeen seen = Command(form, ID_deaktivieren1, {{"Geheim", Answer::Escape}});
+  ASSERT_TRUE(seen.found);
+  EXPECT_EQ("ACHTUNG - Master Passwort - ACHTUNG", seen.caption);
+  ExpectActive(form, true, false);
+  EXPECT_TRUE(form.IsInTray());
+  EXPECT_FALSE(FileExists(dir.File("Config.ini")) &&
+               GetPrivateProfileIntA("Configuration", "Master", 0, dir.File("Config.ini").c_str()));
+
+  seen = Command(form, ID_deaktivieren2, {{"Geheim", Answer::Button}});
+  ASSERT_TRUE(seen.found);
+  ExpectActive(form, false, false);
+  EXPECT_EQ(0, MasterAccessGranted) << "read once and reset";
+
+  EXPECT_FALSE(Command(form, ID_aktivieren2, {}).found) << "activating needs no password";
+  ExpectActive(form, true, false);
+
+  // Asked now: a wrong password refuses, an empty one asks again.
+  seen = Command(form, ID_deaktivieren1, {{"geheim", Answer::Button}});
+  EXPECT_EQ("Master Passwort", seen.caption);
+  ExpectActive(form, true, false);
+  seen = Command(form, ID_deaktivieren1, {{"", Answer::Button}, {"Geheim", Answer::Button}});
+  EXPECT_EQ((std::vector<bool>{true, false}), seen.openAfterStep);
+  ExpectActive(form, false, false);
+  EXPECT_EQ(std::vector<std::string>(2, "Passwort ung\xFCltig!"), boxes.Texts());
+
+  // A hand-edited check refuses the right password once and is repaired by that try.
+  form.OnMenuCommand(ID_aktivieren1);
+  WritePrivateProfileStringA("Configuration", "MasterCheck", "1", dir.File("Config.ini").c_str());
+  Command(form, ID_deaktivieren1, {{"Geheim", Answer::Button}});
+  ExpectActive(form, true, false);
+  Command(form, ID_deaktivieren1, {{"Geheim", Answer::Button}});
+  ExpectActive(form, false, false);
+  EXPECT_EQ(3u, boxes.Texts().size());
+}
+
+TEST_F(MainCommandsTest, QuitAsksForThePasswordAndNothingOpensOnTopOfTheDialog) {
+  Define("pw");
+  TFWachtposten_Main form;
+  MessageBoxWatcher boxes;
+  HWND me = form.hwnd();
+
+  // While the dialog is open the menus, the tray menu, the links and the title-bar button
+  // open nothing more.
+  std::vector<bool> answered;
+  auto meddle = [&](HWND) {
+    auto send = [&](UINT msg, WPARAM wp, LPARAM lp) {
+      DWORD_PTR r = 0;
+      answered.push_back(SendMessageTimeoutA(me, msg, wp, lp, SMTO_NORMAL, kSendTimeoutMs, &r) != 0);
+    };
+    send(WM_COMMAND, ID_deaktivieren1, 0);
+    send(WM_COMMAND, ID_N2, 0);
+    send(WM_COMMAND, ID_englisch1, 0);
+    send(TrayIcon::kCallbackMessage, 0, WM_RBUTTONUP);
+    send(WM_COMMAND, MAKEWPARAM(IDC_Label2, STN_CLICKED), reinterpret_cast<LPARAM>(form.Label2.hwnd()));
+    send(WM_CLOSE, 0, 0);
+  };
+  DialogSeen seen = Command(form, ID_Beenden1, {{"px", Answer::Button}}, meddle);
+  ASSERT_TRUE(seen.found);
+  EXPECT_EQ(std::vector<bool>(6, true), answered);
+  EXPECT_EQ(1, seen.dialogsAtOnce);
+  EXPECT_EQ(0, LanguageOffset);
+  EXPECT_EQ(std::vector<std::string>{"Passwort ung\xFCltig!"}, boxes.Texts());
+  ASSERT_TRUE(IsWindow(me)) << "a wrong password keeps the program";
+  EXPECT_TRUE(form.IsInTray());
+  EXPECT_EQ(0, CloseReason);
+
+  // After a refused quit the title-bar button hides to the tray again, without asking.
+  PasswordDialogUser noDialog({}, kNoDialogWaitMs);
+  SendMessageA(me, WM_CLOSE, 0, 0);
+  Sleep(kNoDialogWaitMs);
+  EXPECT_FALSE(noDialog.Seen().found);
+  EXPECT_TRUE(IsWindow(me));
+
+  Command(form, ID_N2, {{"pw", Answer::Escape}});
+  EXPECT_TRUE(IsWindow(me));
+  Command(form, ID_N2, {{"pw", Answer::Button}});
+  EXPECT_FALSE(IsWindow(me));
+}
+
+TEST_F(MainCommandsTest, ListMovesAndRemovalsKeepUserIni) {
+  WriteFileBytes(dir.File("User.ini"),
+                 "[Windows]\r\n1=Casino\r\n9=stale\r\n[DontClose]\r\n1=Bank\r\n");
+  TFWachtposten_Main form;
+  MessageBoxWatcher boxes;
+  auto lastBox = [&] { return boxes.Texts().empty() ? std::string() : boxes.Texts().back(); };
+
+  // Nothing to mark, or nothing marked.
+  form.ListBox1.Clear();
+  form.Label2Click();
+  EXPECT_EQ(kNothingMarked, lastBox());
+  form.Label3Click();
+  EXPECT_EQ(kNothingMarked, lastBox());
+  Mark(form, {"Casino", "Bank", "Werbung"}, -1);
+  form.ListBox1DblClick();
+  EXPECT_EQ(kNothingMarked, lastBox());
+
+  // Already listed: closing looks at the never-close list first, keeping at the to-close list.
+  Mark(form, {"Casino", "Bank", "Werbung"}, 1);
+  form.Label2Click();
+  EXPECT_EQ("Das PopUp befindet sich bereits in der \"Auszuschlie\xDF" "enden-Liste\"", lastBox());
+  Mark(form, {"Casino", "Bank", "Werbung"}, 1);
+  form.Label3Click();
+  EXPECT_EQ("Das PopUp befindet sich bereits in der Liste", lastBox());
+  Mark(form, {"Casino", "Bank", "Werbung"}, 0);
+  form.Label2Click();
+  EXPECT_EQ("Das PopUp befindet sich bereits in der Liste", lastBox());
+  Mark(form, {"Casino", "Bank", "Werbung"}, 0);
+  form.Label3Click();
+  EXPECT_EQ("Das PopUp befindet sich bereits in der \"Zuschlie\xDF" "enden-Liste\"", lastBox());
+  EXPECT_EQ(7u, boxes.Texts().size());
+  EXPECT_EQ((std::vector<std::string>{"1=Casino", "9=stale"}), Section("Windows"));
+
+  // Closing closes the browser window of that exact title, never another program's.
+  HWND browser = MakeTopWindow("IEFrame", "Werbung");
+  HWND otherCase = MakeTopWindow("IEFrame", "werbung");
+  HWND editor = MakeTopWindow("Notepad", "Werbung");  // in front of both
+  Mark(form, {"Casino", "Bank", "Werbung"}, 2);
+  form.ListBox1DblClick();
+  EXPECT_FALSE(IsWindow(browser));
+  EXPECT_TRUE(IsWindow(otherCase));
+  EXPECT_TRUE(IsWindow(editor));
+  EXPECT_EQ((std::vector<std::string>{"Casino", "Werbung"}), form.ListBox2.Items());
+  EXPECT_EQ((std::vector<std::string>{"1=Casino", "2=Werbung"}), Section("Windows"));
+
+  // A title no window has any more is listed all the same.
+  Mark(form, {"Gone"}, 0);
+  form.Label2Click();
+  EXPECT_EQ((std::vector<std::string>{"1=Casino", "2=Werbung", "3=Gone"}), Section("Windows"));
+  DestroyWindow(otherCase);
+  DestroyWindow(editor);
+
+  Mark(form, {"Werbung", "Bank 2"}, 1);
+  form.Label3Click();
+  EXPECT_EQ((std::vector<std::string>{"Bank", "Bank 2"}), form.ListBox3.Items());
+  EXPECT_EQ((std::vector<std::string>{"1=Bank", "2=Bank 2"}), Section("DontClose"));
+  EXPECT_EQ(7u, boxes.Texts().size());
+
+  // A double click with nothing selected removes nothing but rewrites the section.
+  WritePrivateProfileStringA("Windows", "7", "stale", dir.File("User.ini").c_str());
+  form.ListBox2.Select(-1);
+  form.ListBox2DblClick();
+  EXPECT_EQ((std::vector<std::string>{"1=Casino", "2=Werbung", "3=Gone"}), Section("Windows"));
+  form.ListBox2.Select(0);
+  form.ListBox2DblClick();
+  EXPECT_EQ((std::vector<std::string>{"Werbung", "Gone"}), form.ListBox2.Items());
+  EXPECT_EQ((std::vector<std::string>{"1=Werbung", "2=Gone"}), Section("Windows"));
+
+  form.ListBox3.Select(1);
+  form.ListBox3DblClick();
+  form.ListBox3.Select(0);
+  form.ListBox3DblClick();
+  EXPECT_EQ(0, form.ListBox3.Count());
+  EXPECT_TRUE(Section("DontClose").empty());
+  // On an empty list a double click leaves the section alone.
+  WritePrivateProfileStringA("DontClose", "5", "x", dir.File("User.ini").c_str());
+  form.ListBox3DblClick();
+  EXPECT_EQ(std::vector<std::string>{"5=x"}, Section("DontClose"));
+
+  form.englisch1Click();
+  form.ListBox1.Clear();
+  form.Label3Click();
+  EXPECT_EQ("You have to mark an entry in the upper listbox!", lastBox());
+  Mark(form, {"Werbung"}, 0);
+  form.Label2Click();
+  EXPECT_EQ("The popup is already in the list", lastBox());
+  Mark(form, {"Werbung"}, 0);
+  form.Label3Click();
+  EXPECT_EQ("The popup is already in the \"windows to close\"-list", lastBox());
+  EXPECT_EQ(10u, boxes.Texts().size());
+}
