@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "AppPaths.h"
 #include "LaunchPlan.h"
 
 namespace {
@@ -17,19 +18,6 @@ const char kErrorCaption[] = "Wachtposten";
 void ShowError() { MessageBoxA(nullptr, kErrorText, kErrorCaption, MB_OK); }
 
 HWND FindMainWindow() { return FindWindowA(kMainWindowClass, nullptr); }
-
-std::string OwnExePath() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    DWORD n = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
-    if (n == 0) return std::string();
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
 
 // Returns the new process's handle for the caller to close, or null when it did not start.
 HANDLE StartMainProgram(const LaunchPlan& plan) {
@@ -74,7 +62,7 @@ SendOutcome Send(HWND window, UINT msg) {
 void Run() {
   HWND main = FindMainWindow();
   if (!main) {
-    LaunchPlan plan = PlanLaunch(OwnExePath());
+    LaunchPlan plan = PlanLaunch(ExePath());
     if (!plan.valid) return;
     DWORD startTick = GetTickCount();
     HANDLE process = StartMainProgram(plan);

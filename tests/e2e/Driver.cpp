@@ -1,5 +1,7 @@
 #include "Driver.h"
 
+#include "TempDir.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -164,32 +166,9 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   return ok;
 }
 
-bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const std::string& path) { return ::FileExists(path); }
 
-void RemoveTree(const std::string& path) {
-  std::string dir = path;
-  if (!dir.empty() && dir.back() == '\\') dir.pop_back();
-  if (dir.empty()) return;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = dir + "\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full);
-      } else {
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(full.c_str());
-      }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
+void RemoveTree(const std::string& path) { ::RemoveTree(path); }
 
 // ---- ProgramDir ----
 
