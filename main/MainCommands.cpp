@@ -179,11 +179,11 @@ void TFWachtposten_Main::Label2Click() {
   }
 
   if (HWND browser = BrowserWindowTitled(TopLevelBrowserWindows(), title)) {
-    // A hung window is not waited for long, and what it did not get is not logged as closed.
-    if (SendCloseRequestBounded(browser, kCloseRequestTimeoutMs)) {
-      if (Config->GetLogFilteredPop()) LogKilledWindows(title);
-      WaitForWindowGone(browser, kWindowGoneWaitMs);
-    }
+    // A hung window is not waited for long. The request stays queued for it either way, so it
+    // is logged like every close request of the scan.
+    bool answered = SendCloseRequestBounded(browser, kCloseRequestTimeoutMs);
+    if (Config->GetLogFilteredPop()) LogKilledWindows(title);
+    if (answered) WaitForWindowGone(browser, kWindowGoneWaitMs);
   }
   // Listed also when no window has it now: it is closed whenever it opens again.
   ListBox2.Add(title);

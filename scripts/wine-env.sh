@@ -48,26 +48,6 @@ wp_stop_display() {
     kill "$_wp_started_xvfb" 2>/dev/null || true
     wait "$_wp_started_xvfb" 2>/dev/null || true
     _wp_started_xvfb=""
-
-# Which Windows architecture Wine runs here. The programs are 32-bit, but 32-bit Wine needs a
-# kernel that runs 32-bit Linux code; some machines (virtual ones among them) cannot, and there
-# the 64-bit build of the same sources is what runs.
-if [ -z "${WP_ARCH:-}" ]; then
-  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    WP_ARCH=i686
-  else
-    WP_ARCH=x86_64
-  fi
-fi
-export WP_ARCH
-if [ "$WP_ARCH" = i686 ]; then
-  export WP_WINE=/usr/lib/wine/wine
-  WP_BUILD_DIR=build
-else
-  export WP_WINE=/usr/lib/wine/wine64
-  export WINELOADER=/usr/lib/wine/wine64
-  WP_BUILD_DIR=build-x64
-fi
   fi
 }
 

@@ -14,8 +14,9 @@ void CALLBACK OnAnswer(HWND, UINT, ULONG_PTR id, LRESULT) { Answered().insert(id
 }  // namespace
 
 bool SendCloseRequestBounded(HWND window, UINT timeoutMs) {
+  // Not IsHungAppWindow: under Wine it can call a window hung that is only waiting for input,
+  // and the request would then never be sent. The bounded wait is what protects us.
   if (!IsWindow(window)) return true;
-  if (IsHungAppWindow(window)) return false;
   static ULONG_PTR nextId = 0;
   ULONG_PTR id = ++nextId;
   if (!SendMessageCallbackA(window, WM_SYSCOMMAND, SC_CLOSE, 0, &OnAnswer, id))
@@ -27,7 +28,7 @@ bool SendCloseRequestBounded(HWND window, UINT timeoutMs) {
       done = true;
       break;
     }
-    if (GetTickCount() - start >= timeoutMs || IsHungAppWindow(window)) break;
+    if (GetTickCount() - start >= timeoutMs) break;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_SENDMESSAGE);
     // Handles the messages other threads send us, the answer's callback among them; posted
     // messages stay queued for the message loop.

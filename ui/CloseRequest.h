@@ -2,8 +2,7 @@
 #include <windows.h>
 
 // Asks another program's window to close (WM_SYSCOMMAND/SC_CLOSE) and waits at most
-// `timeoutMs` for it: true when the window answered or is gone, false when it is hung or the
-// time ran out. A hung window is not waited for at all.
+// `timeoutMs` for it: true when the window answered or is gone, false when the time ran out.
 //
 // Not SendMessageTimeout: under Wine a window that destroys itself while handling the request
 // never answers it, so every closed window would cost the whole time-out. Here the wait ends

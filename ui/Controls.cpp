@@ -8,21 +8,39 @@
 
 std::string Control::GetText() const { return GetWindowTextString(hwnd_); }
 
-std::string ListBox::Item(int index) const {
-  LRESULT len = SendMessageA(hwnd_, LB_GETTEXTLEN, index, 0);
-  if (len == LB_ERR || len <= 0) return std::string();
-  std::string s(static_cast<std::size_t>(len) + 1, '\0');
-  LRESULT n = SendMessageA(hwnd_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&s[0]));
-  s.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-  return s;
+void ListBox::Attach(HWND h) {
+  Control::Attach(h);
+  items_.clear();
+  int n = static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    LRESULT len = SendMessageA(hwnd_, LB_GETTEXTLEN, i, 0);
+    std::string s(len > 0 ? static_cast<std::size_t>(len) + 1 : 1, '\0');
+    LRESULT got = len > 0 ? SendMessageA(hwnd_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&s[0])) : 0;
+    s.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    items_.push_back(s);
+  }
 }
 
-std::vector<std::string> ListBox::Items() const {
-  std::vector<std::string> items;
-  int n = Count();
-  items.reserve(n > 0 ? n : 0);
-  for (int i = 0; i < n; ++i) items.push_back(Item(i));
-  return items;
+void ListBox::Clear() {
+  SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+  items_.clear();
+}
+
+int ListBox::Add(const std::string& text) {
+  LRESULT at = SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  if (at < 0) return static_cast<int>(at);  // the control is full: nothing was added
+  items_.push_back(text);
+  return static_cast<int>(at);
+}
+
+void ListBox::Delete(int index) {
+  if (index < 0 || index >= Count()) return;
+  SendMessageA(hwnd_, LB_DELETESTRING, index, 0);
+  items_.erase(items_.begin() + index);
+}
+
+std::string ListBox::Item(int index) const {
+  return index >= 0 && index < Count() ? items_[static_cast<std::size_t>(index)] : std::string();
 }
 
 void ListBox::SetItems(const std::vector<std::string>& items) {
@@ -34,10 +52,7 @@ void ListBox::SetItems(const std::vector<std::string>& items) {
 }
 
 bool ListBox::Contains(const std::string& text) const {
-  int n = Count();
-  for (int i = 0; i < n; ++i)
-    if (Item(i) == text) return true;
-  return false;
+  return std::find(items_.begin(), items_.end(), text) != items_.end();
 }
 
 void StatusBar::Create(HWND parent, int id) {

@@ -21,16 +21,18 @@ class Control {
   HWND hwnd_ = nullptr;
 };
 
+// A list box whose items are also kept here: reading them costs no window message. Under Wine
+// every message to a subclassed control (the tool tips subclass ours) costs server calls, and
+// the guard reads its lists every second. Items change only through this class.
 class ListBox : public Control {
  public:
-  int Count() const { return static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
-  void Clear() { SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0); }
-  int Add(const std::string& text) {
-    return static_cast<int>(SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
-  }
-  void Delete(int index) { SendMessageA(hwnd_, LB_DELETESTRING, index, 0); }
+  void Attach(HWND h);
+  int Count() const { return static_cast<int>(items_.size()); }
+  void Clear();
+  int Add(const std::string& text);
+  void Delete(int index);
   std::string Item(int index) const;
-  std::vector<std::string> Items() const;
+  const std::vector<std::string>& Items() const { return items_; }
   void SetItems(const std::vector<std::string>& items);
   int Selected() const { return static_cast<int>(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)); }
   void Select(int index) { SendMessageA(hwnd_, LB_SETCURSEL, index, 0); }
@@ -41,6 +43,9 @@ class ListBox : public Control {
   }
   // Exact, case-sensitive comparison with every item.
   bool Contains(const std::string& text) const;
+
+ private:
+  std::vector<std::string> items_;
 };
 
 class Edit : public Control {};

@@ -171,7 +171,8 @@ TEST_F(Commands, ClosingTheMarkedWindowSparesAnotherProgramsWindowOfTheSameTitle
   EXPECT_EQ("SC_CLOSE", fx.CloseRequests()[0].kind);
   EXPECT_NE(std::string::npos, dir_.ReadFile("User.ini").find(std::string("1=") + kAdTitle));
   EXPECT_NE(std::string::npos,
-            dir_.ReadFile("Wachtposten.log").find(std::string(" - ") + kAdTitle));
+            dir_.ReadFile("Wachtposten.log").find(std::string(" - ") + kAdTitle))
+      << "log: [" << dir_.ReadFile("Wachtposten.log") << "] ini: " << dir_.ReadFile("User.ini");
 }
 
 TEST_F(Commands, AHungBrowserWindowDoesNotFreezeTheGuard) {
