@@ -34,13 +34,20 @@ HANDLE StartMainProgram(const LaunchPlan& plan) {
   return started.hProcess;
 }
 
-// Waits for the main window of a program started at startTick, for at most kStartWaitMs in
-// all. Usually the first wait ends it: the new program waits for input once its window
-// exists. Otherwise (it asks something first, or it ended at once because another instance
-// that is itself still starting holds the single-instance mutex) we keep looking for the
-// window until the deadline.
-HWND WaitForMainWindow(HANDLE process, DWORD startTick) {
+// Starts the main program and waits for its main window, for at most kStartWaitMs in all.
+// Usually the first wait ends it: the new program waits for input once its window exists.
+// Otherwise (it asks something first, or it ended at once because another instance that is
+// itself still starting holds the single-instance mutex) we keep looking until the deadline.
+// When nothing could be started there is nothing to wait for; one more look still finds a
+// main program that another launcher started meanwhile.
+HWND StartAndWaitForMainWindow() {
+  LaunchPlan plan = PlanLaunch(ExePath());
+  if (!plan.valid) return nullptr;
+  DWORD startTick = GetTickCount();
+  HANDLE process = StartMainProgram(plan);
+  if (!process) return FindMainWindow();
   WaitForInputIdle(process, kStartWaitMs);
+  CloseHandle(process);
   for (;;) {
     if (HWND window = FindMainWindow()) return window;
     DWORD pause = NextPollPause(GetTickCount() - startTick, kStartWaitMs);
@@ -49,30 +56,23 @@ HWND WaitForMainWindow(HANDLE process, DWORD startTick) {
   }
 }
 
-// A bounded send: a hung main program must not hang us with it.
+// A bounded send: a hung main program must not hang us with it. No SMTO_ABORTIFHUNG: the
+// time-out alone decides, not the system's guess that a busy program is hung.
 SendOutcome Send(HWND window, UINT msg) {
   DWORD_PTR answer = 0;
   SendOutcome outcome;
-  outcome.delivered = SendMessageTimeoutA(window, msg, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                                          kSendTimeoutMs, &answer) != 0;
+  outcome.delivered =
+      SendMessageTimeoutA(window, msg, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &answer) != 0;
   outcome.answer = static_cast<long long>(static_cast<LONG_PTR>(answer));
   return outcome;
 }
 
 void Run() {
+  // Not up in time (or not startable): the request is dropped silently; a main program that
+  // is still starting goes on starting.
   HWND main = FindMainWindow();
-  if (!main) {
-    LaunchPlan plan = PlanLaunch(ExePath());
-    if (!plan.valid) return;
-    DWORD startTick = GetTickCount();
-    HANDLE process = StartMainProgram(plan);
-    // Missing or not startable: nothing will come, so there is nothing to wait for.
-    if (!process) return;
-    main = WaitForMainWindow(process, startTick);
-    CloseHandle(process);
-    // Not up in time: the request is dropped, the main program goes on starting.
-    if (!main) return;
-  }
+  if (!main) main = StartAndWaitForMainWindow();
+  if (!main) return;
   SendOutcome activate = Send(main, WM_ACTIVATE);
   SendOutcome closeBrowser;
   if (activate.delivered) closeBrowser = Send(main, WM_CLOSEBROWSER);

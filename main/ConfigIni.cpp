@@ -1,8 +1,12 @@
 #include "ConfigIni.h"
 
+#include <vector>
+
 #include "AppPaths.h"
+#include "Dialeroptions.h"
 #include "Guard.h"
 #include "IExplorerCounter.h"
+#include "MainWindow.h"  // ScanningActive
 #include "MsgBox.h"
 #include "Strings.h"
 #include "TextIds.h"
@@ -19,6 +23,7 @@ const char kRunValueName[] = "Wachtposten";
 }
 
 std::string PopupLogPath() { return ProgramDir() + "Wachtposten.log"; }
+std::string ConnectionLogPath() { return ProgramDir() + "Connection.log"; }
 
 int NormalizedCheckInterval(int stored) {
   if (stored == 0) return 0;
@@ -29,14 +34,28 @@ int NormalizedCheckInterval(int stored) {
 
 int NormalizedWindowCount(int stored) { return stored < 1 ? 1 : stored; }
 
-bool RunValuePresent() {
+bool IsOwnRunCommand(const std::string& command, const std::string& exePath) {
+  std::string path = command;
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+    path = path.substr(1, path.size() - 2);
+  return !path.empty() && lstrcmpiA(path.c_str(), exePath.c_str()) == 0;
+}
+
+bool AutoStartRegistered() {
   HKEY key;
   if (RegOpenKeyExA(RunKey.root, RunKey.subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
     return false;
-  bool present = RegQueryValueExA(key, kRunValueName, nullptr, nullptr, nullptr, nullptr) ==
-                 ERROR_SUCCESS;
+  std::string command;
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExA(key, kRunValueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
+    std::vector<char> data(size + 1, '\0');
+    if (RegQueryValueExA(key, kRunValueName, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
+                         &size) == ERROR_SUCCESS)
+      command = data.data();
+  }
   RegCloseKey(key);
-  return present;
+  return IsOwnRunCommand(command, ExePath());
 }
 
 bool TConfigIni::ReadSwitch(const char* key) const {
@@ -49,9 +68,9 @@ void TConfigIni::WriteSwitch(const char* key, bool on) {
 
 TConfigIni::TConfigIni(const ConfigTargets& targets)
     : targets_(targets), file_(ProgramDir() + "Config.ini") {
-  // The file may say autostart is on while the registry lacks the value (a copied program
-  // folder, a refused write): show what is really registered.
-  autoStart_ = ReadSwitch("AutoStart") && RunValuePresent();
+  // The file may say autostart is on while the registry lacks the value or names another copy
+  // (a moved program folder, a refused write): show what really starts.
+  autoStart_ = ReadSwitch("AutoStart") && AutoStartRegistered();
   checkOnStartUp_ = ReadSwitch("0190CheckOnStartUp");
   logAutoPop_ = ReadSwitch("LogAutoPop");
   logFilteredPop_ = ReadSwitch("LogFilteredPop");
@@ -71,8 +90,12 @@ TConfigIni::TConfigIni(const ConfigTargets& targets)
 
   windowCount_ = NormalizedWindowCount(storedCount);
   if (windowCount_ != storedCount) {
-    // A refused write is reported, and start-up goes on with the value held.
-    GuardedVoid([&] { file_.WriteInteger(kConfigSection, "ExclusivWindowCount", windowCount_); });
+    // Start-up goes on with the value held; the refusal is reported later.
+    try {
+      file_.WriteInteger(kConfigSection, "ExclusivWindowCount", windowCount_);
+    } catch (const EIniWriteError&) {
+      startupWriteFailed_ = true;
+    }
   }
 
   if (logAutoPop_ || logFilteredPop_) {
@@ -110,7 +133,8 @@ void TConfigIni::SetDeleteTypedURLsOnStartUp(bool on) { deleteTypedUrls_ = on; W
 void TConfigIni::SetDfueLookUp(bool on) {
   dfueLookUp_ = on;
   WriteSwitch(kDfueLookUpKey, on);
-  if (targets_.connectionTimer) targets_.connectionTimer->SetEnabled(on);
+  // While the guard is deactivated the watch stays off; activating it starts the watch.
+  if (targets_.connectionTimer) targets_.connectionTimer->SetEnabled(on && ScanningActive);
 }
 
 void TConfigIni::SetExclusivWindow(bool on) {
@@ -126,37 +150,60 @@ void TConfigIni::SetExclusivWindowCount(int count) {
 }
 
 void TConfigIni::SetAutoStart(bool on) {
-  bool done = false;
   HKEY key;
   if (RegOpenKeyExA(RunKey.root, RunKey.subKey.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
     if (on) {
       std::string quoted = "\"" + ExePath() + "\"";
-      done = RegSetValueExA(key, kRunValueName, 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(quoted.c_str()),
-                            static_cast<DWORD>(quoted.size() + 1)) == ERROR_SUCCESS;
+      RegSetValueExA(key, kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(quoted.c_str()),
+                     static_cast<DWORD>(quoted.size() + 1));
     } else {
-      LONG r = RegDeleteValueA(key, kRunValueName);
-      done = r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+      RegDeleteValueA(key, kRunValueName);
     }
     RegCloseKey(key);
   }
-  autoStart_ = done ? on : RunValuePresent();
+  // Judged by what the registry holds afterwards: a value that was never there is removed
+  // all the same, and a refused write leaves the switch off.
+  autoStart_ = AutoStartRegistered();
+  if (autoStart_ != on) AppMessage(Text(on ? txt::AutoStartNotSet : txt::AutoStartNotRemoved));
   WriteSwitch("AutoStart", autoStart_);
-  if (!done) SysMessage(Text(on ? txt::AutoStartNotSet : txt::AutoStartNotRemoved));
+}
+
+void TConfigIni::ReportStartupWriteError() {
+  if (!startupWriteFailed_) return;
+  startupWriteFailed_ = false;
+  ShowException(EIniWriteError(file_.path()));
 }
 
 void TConfigIni::Set0190CheckInterval(int value, bool on) {
-  if (!on) {
-    // The timer keeps running as it is until the next start.
+  if (!on || value == 0) {
+    // Switched off, the periodic check stops now, not only from the next start on.
     file_.WriteInteger(kConfigSection, "0190CheckInterval", 0);
+    if (targets_.checkTimer) targets_.checkTimer->SetEnabled(false);
     return;
   }
   file_.WriteInteger(kConfigSection, "0190CheckInterval", value);
   int interval = NormalizedCheckInterval(value);
-  if (targets_.checkTimer && interval != 0) {
-    targets_.checkTimer->SetEnabled(true);
+  if (targets_.checkTimer) {
     targets_.checkTimer->SetInterval(static_cast<UINT>(interval) * kCheckIntervalUnitMs);
+    targets_.checkTimer->SetEnabled(ScanningActive != 0);
   }
+}
+
+void TConfigIni::ShowCheckInterval() {
+  if (!FDialerOptions) return;
+  TFDialerOptions& dialog = *FDialerOptions;
+  // From the file, not from what start-up read: the dialog shows what is stored now.
+  int stored = file_.ReadInteger(kConfigSection, "0190CheckInterval", 0);
+  bool on = stored != 0;
+  if (dialog.CheckBox7.Checked() != on) {
+    // Setting the state by code notifies nobody; the handler runs as a click would run it.
+    dialog.CheckBox7.SetChecked(on);
+    dialog.CheckBox7Click();
+  }
+  dialog.ComboBox1.Enable(on);
+  if (!on) return;
+  int item = CheckIntervalItemIndex(stored);
+  if (item >= 0) dialog.ComboBox1.Select(item);
 }
 
 void TConfigIni::SetLanguage(const std::string& language) {

@@ -11,6 +11,9 @@ class Timer;
 
 // The pop-up log beside the program: written by the pop-up scan, shown by the log viewer.
 std::string PopupLogPath();
+// The connection log beside the program: written by the connection watch, shown by the log
+// viewer.
+std::string ConnectionLogPath();
 
 // What the settings act on in the main window. Any part may be missing (tests).
 struct ConfigTargets {
@@ -60,10 +63,11 @@ class TConfigIni {
   void SetLogConnections(bool on);
   void Set0190CheckOnStartUp(bool on);
   void SetDialerSearch(bool on);
+  // Also switches the connection watch to match; while the guard is deactivated it stays off.
   void SetDfueLookUp(bool on);
   void SetStayOnTop(bool on);
-  // Writes or removes the Run value. When the registry refuses, the user is told and the
-  // switch (held and written) shows what the registry really holds.
+  // Writes or removes the Run value. When the registry does not end up as asked, the user is
+  // told, and the switch (held and written) shows what the registry really holds.
   void SetAutoStart(bool on);
   void SetExclusivWindow(bool on);
   void SetExclusivWindowCount(int count);
@@ -73,10 +77,19 @@ class TConfigIni {
   void SetDeleteHistoryOnStartUp(bool on);
   void SetDeleteTempFilesOnStartUp(bool on);
   void SetDeleteTypedURLsOnStartUp(bool on);
+  // On: stores value and sets the check timer to every value x 10 s, running while the guard
+  // is active. Off (or a value of 0): stores 0 and stops the timer.
   void Set0190CheckInterval(int value, bool on);
+  // Puts the interval stored in Config.ini into the dialer options' CheckBox7 and ComboBox1.
+  void ShowCheckInterval();
   void SetLanguage(const std::string& language);
 
   const IniFile& file() const { return file_; }
+
+  // Start-up may fail to store the corrected window limit. That is reported only when the
+  // main window calls this, once its lists are in place: the timers keep running inside a
+  // message box, and the scan must not meet an empty never-close list there.
+  void ReportStartupWriteError();
 
  private:
   void WriteSwitch(const char* key, bool on);
@@ -91,6 +104,7 @@ class TConfigIni {
        deleteTypedUrls_ = false;
   int checkInterval_ = 0;
   int windowCount_ = 1;
+  bool startupWriteFailed_ = false;
 };
 
 extern TConfigIni* Config;
@@ -104,5 +118,8 @@ extern const char* const kDfueLookUpKey;  // "DFÜLookUp", Ü as the byte 0xDC
 int NormalizedCheckInterval(int stored);
 int NormalizedWindowCount(int stored);
 
-// Whether the Run value "Wachtposten" exists.
-bool RunValuePresent();
+// Whether a Run command starts the program at exePath: the path, quoted or not, in any case.
+bool IsOwnRunCommand(const std::string& command, const std::string& exePath);
+// Whether the Run value "Wachtposten" exists and starts this very program (a value left by a
+// copy elsewhere does not).
+bool AutoStartRegistered();

@@ -1,28 +1,19 @@
 #include "IExplorerCounter.h"
 
-#include "Guard.h"
+#include <algorithm>
+
+#include "PopupRules.h"
 #include "Window.h"
 
 namespace {
 const char kBrowserPhrase[] = "microsoft internet explorer";
+// The classes IsCountedBrowserWindow takes, for lookups by class.
+const std::vector<const char*> kCountedClasses = {"IEFrame", "CabinetWClass"};
 
 std::string AsciiLower(std::string s) {
   for (char& c : s)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return s;
-}
-
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lp) {
-  return Guarded(
-      [&] {
-        auto* out = reinterpret_cast<std::vector<CounterWindow>*>(lp);
-        std::string cls = GetClassNameString(hwnd);
-        // Only browser windows need their title read.
-        if (cls == "IEFrame" || cls == "CabinetWClass")
-          out->push_back({hwnd, cls, GetWindowTextString(hwnd), IsWindowVisible(hwnd) != FALSE});
-        return TRUE;
-      },
-      TRUE);
 }
 }  // namespace
 
@@ -32,9 +23,11 @@ bool IsCountedBrowserWindow(const CounterWindow& w) {
   return AsciiLower(w.title).find(kBrowserPhrase) != std::string::npos;
 }
 
+int EffectiveMaxWindows(int maxWindows) { return std::max(1, maxWindows); }
+
 std::vector<HWND> SurplusBrowserWindows(const std::vector<CounterWindow>& frontToBack,
                                         int maxWindows) {
-  if (maxWindows < 1) maxWindows = 1;
+  maxWindows = EffectiveMaxWindows(maxWindows);
   std::vector<HWND> counted;
   for (const CounterWindow& w : frontToBack)
     if (IsCountedBrowserWindow(w)) counted.push_back(w.handle);
@@ -58,8 +51,15 @@ void TIExplorer::SetEnabled(bool value) {
 }
 
 void TIExplorer::OnTimer() {
+  // Only browser windows can count, so they are looked up by class. No more of them than
+  // allowed: none can be beyond the limit (most passes end here).
+  ClassLookup found = FindWindowsOfClasses(kCountedClasses);
+  if (found.windows.size() <= static_cast<std::size_t>(EffectiveMaxWindows(maxWindows_))) return;
+  PutInZOrder(found);
   std::vector<CounterWindow> windows;
-  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  for (HWND h : found.windows)
+    windows.push_back(
+        {h, GetClassNameString(h), GetWindowTextString(h), IsWindowVisible(h) != FALSE});
   // Posted, so a pass never waits on another program's window.
   for (HWND h : SurplusBrowserWindows(windows, maxWindows_)) PostMessageA(h, WM_CLOSE, 0, 0);
 }

@@ -18,8 +18,11 @@ struct CounterWindow {
 // with "microsoft internet explorer" in its title in any case of the letters A to Z.
 bool IsCountedBrowserWindow(const CounterWindow& w);
 
+// The limit in force: one below 1 acts as 1.
+int EffectiveMaxWindows(int maxWindows);
+
 // Given the top-level windows front to back, the counted ones to close so that only the
-// `maxWindows` furthest back stay open. A limit below 1 acts as 1.
+// `maxWindows` furthest back stay open.
 std::vector<HWND> SurplusBrowserWindows(const std::vector<CounterWindow>& frontToBack,
                                         int maxWindows);
 

@@ -71,14 +71,16 @@ void TFWachtposten_Main::ApplyLanguage() {
   if (hwnd()) DrawMenuBar(hwnd());
 }
 
+// The texts follow the choice before it is stored: when Config.ini refuses the write, the
+// error is shown in the chosen language and the window does not stay in the other one.
 void TFWachtposten_Main::deutsch1Click() {
   LanguageOffset = 0;
-  Config->SetLanguage("de");
   ApplyLanguage();
+  Config->SetLanguage("de");
 }
 
 void TFWachtposten_Main::englisch1Click() {
   LanguageOffset = kEnglishOffset;
-  Config->SetLanguage("en");
   ApplyLanguage();
+  Config->SetLanguage("en");
 }

@@ -6,11 +6,17 @@
 
 #include <algorithm>
 
+#include "About.h"
 #include "AppPaths.h"
+#include "Connection.h"
+#include "Cookies.h"
+#include "Dialeroptions.h"
 #include "Guard.h"
+#include "IeFunctions.h"
 #include "MainWindow.h"
 #include "MasterPassword.h"
 #include "MsgBox.h"
+#include "Options.h"
 #include "Rufsperre.h"
 #include "Strings.h"
 #include "TextIds.h"
@@ -23,6 +29,42 @@ void ShellOpenDefault(HWND parent, const std::string& target) {
 }
 
 ShellOpenFunction ShellOpen = &ShellOpenDefault;
+
+BrowserStores* CleanupStores = &SystemBrowserStores();
+
+bool RunCleanup(Cleanup what, BrowserStores& stores) {
+  switch (what) {
+    case Cleanup::Cookies:
+      return DeleteCookies(stores);
+    case Cleanup::History:
+      // S_FALSE too leaves the history in doubt.
+      return DeleteHistory(stores) == S_OK;
+    case Cleanup::TempFiles:
+      return DeleteTempInternetFiles(stores);
+    case Cleanup::TypedUrls:
+      return DeleteTypedUrls(stores);
+  }
+  return false;
+}
+
+int CleanupCommandText(Cleanup what, bool succeeded) {
+  switch (what) {
+    case Cleanup::Cookies:
+      return succeeded ? txt::CookiesDeleted : txt::CookiesNotDeleted;
+    case Cleanup::History:
+      return succeeded ? txt::HistoryDeleted : txt::HistoryNotDeleted;
+    case Cleanup::TempFiles:
+      return succeeded ? txt::TempFilesDeleted : txt::TempFilesNotDeleted;
+    case Cleanup::TypedUrls:
+      return succeeded ? txt::TypedUrlsDeleted : txt::TypedUrlsNotDeleted;
+  }
+  return 0;
+}
+
+int StartupCleanupText(Cleanup what, bool succeeded) {
+  if (!succeeded) return CleanupCommandText(what, false);
+  return what == Cleanup::Cookies ? txt::CookiesDeleted : 0;
+}
 
 bool IsClosableBrowserClass(const std::string& className) {
   return className == "IEFrame" || className == "CabinetWClass";
@@ -77,6 +119,22 @@ class ModalScope {
   bool was_;
 };
 
+Cleanup CleanupOfCommand(int id) {
+  switch (id) {
+    case ID_Verlauflschen1:
+    case ID_Verlauflschen2:
+      return Cleanup::History;
+    case ID_TemporreInternetDateienlschen1:
+    case ID_TemporreInternetDateienlschen2:
+      return Cleanup::TempFiles;
+    case ID_Extras2:
+    case ID_TypedURLslschen1:
+      return Cleanup::TypedUrls;
+    default:
+      return Cleanup::Cookies;
+  }
+}
+
 void Activate(TFWachtposten_Main& f) {
   f.StatusBar1.SetSimpleText(Text(txt::StatusActive));
   ScanningActive = 1;
@@ -113,10 +171,18 @@ bool TFWachtposten_Main::CommandAvailable(int id) {
     case ID_Beenden1: case ID_N2:
     case ID_deutsch1: case ID_englisch1:
     case ID_WachtpostenHilfe1: case ID_Homepage1:
+    case ID_Verbindungtrennen1: case ID_Verbindungtrennen2:
+    case ID_Check01901: case ID_Check01902:
+    case ID_N0190berprfung1: case ID_N0190berprfung2:
+    case ID_Allgemein1: case ID_Allgemein2:
+    case ID_Cookieslschen1: case ID_Cookieslschen2: case ID_Cookiesselektivlschen1:
+    case ID_Verlauflschen1: case ID_Verlauflschen2:
+    case ID_TemporreInternetDateienlschen1: case ID_TemporreInternetDateienlschen2:
+    case ID_Extras2: case ID_TypedURLslschen1:
+    case ID_Info1:
       return true;
     default:
-      // Disconnecting, the settings dialogs, the premium-rate check, the clean-ups, the
-      // cookies dialog and the about box are not part of the program yet.
+      // Submenus carry no command of their own.
       return false;
   }
 }
@@ -124,7 +190,7 @@ bool TFWachtposten_Main::CommandAvailable(int id) {
 void TFWachtposten_Main::OnMenuCommand(int id) {
   // A modal dialog or message box of ours is open (its loop still delivers our menu
   // commands, since the dialogs have no owner): nothing opens on top of it.
-  if (inModal_ || !CommandAvailable(id)) return;
+  if (ModalOpen() || !CommandAvailable(id)) return;
   switch (id) {
     case ID_aktivieren1:
     case ID_aktivieren2:
@@ -143,6 +209,14 @@ void TFWachtposten_Main::OnMenuCommand(int id) {
       if (IsWindow(me)) CloseReason = 0;
       break;
     }
+    case ID_N0190berprfung1:
+    case ID_N0190berprfung2:
+      N0190berprfung1Click();
+      break;
+    case ID_Allgemein1:
+    case ID_Allgemein2:
+      Allgemein1Click();
+      break;
     case ID_deutsch1:
       deutsch1Click();
       break;
@@ -155,11 +229,74 @@ void TFWachtposten_Main::OnMenuCommand(int id) {
     case ID_Homepage1:
       ShellOpen(hwnd(), kHomepageUrl);
       break;
+    case ID_Verbindungtrennen1:
+    case ID_Verbindungtrennen2:
+      Verbindungtrennen1Click();
+      break;
+    case ID_Check01901: {
+      ModalScope modal(inModal_);
+      if (FCheck0190) {
+        FCheck0190->RunModal(nullptr);
+      } else {
+        // No start-up has made the dialog (in-process use): one for this show does the same,
+        // since the dialog keeps nothing between shows.
+        TFCheck0190 dialog;
+        dialog.RunModal(nullptr);
+      }
+      break;
+    }
+    case ID_Check01902: {
+      ModalScope modal(inModal_);
+      TFCheck0190::Check(true);
+      break;
+    }
+    case ID_Cookieslschen1:
+    case ID_Cookieslschen2:
+    case ID_Verlauflschen1:
+    case ID_Verlauflschen2:
+    case ID_TemporreInternetDateienlschen1:
+    case ID_TemporreInternetDateienlschen2:
+    case ID_Extras2:
+    case ID_TypedURLslschen1: {
+      Cleanup what = CleanupOfCommand(id);
+      bool succeeded = RunCleanup(what, *CleanupStores);
+      ModalScope modal(inModal_);
+      SysMessage(Text(CleanupCommandText(what, succeeded)));
+      break;
+    }
+    case ID_Cookiesselektivlschen1: {
+      ModalScope modal(inModal_);
+      TFCookies dialog(*CleanupStores);
+      dialog.RunModal(nullptr);
+      break;
+    }
+    case ID_Info1: {
+      ModalScope modal(inModal_);
+      TFAboutBox dialog;
+      dialog.RunModal(nullptr);
+      break;
+    }
+  }
+}
+
+void TFWachtposten_Main::StartupCleanups() {
+  const std::pair<bool, Cleanup> chosen[] = {
+      {Config->GetDeleteCookiesOnStartUp(), Cleanup::Cookies},
+      {Config->GetDeleteHistoryOnStartUp(), Cleanup::History},
+      {Config->GetDeleteTempFilesOnStartUp(), Cleanup::TempFiles},
+      {Config->GetDeleteTypedURLsOnStartUp(), Cleanup::TypedUrls},
+  };
+  for (const auto& [on, what] : chosen) {
+    if (!on) continue;
+    if (int text = StartupCleanupText(what, RunCleanup(what, *CleanupStores))) {
+      ModalScope modal(inModal_);
+      SysMessage(Text(text));
+    }
   }
 }
 
 void TFWachtposten_Main::Label2Click() {
-  if (inModal_) return;
+  if (ModalOpen()) return;
   int marked = ListBox1.Count() > 0 ? ListBox1.Selected() : -1;
   int refusal = 0;
   std::string title;
@@ -179,11 +316,12 @@ void TFWachtposten_Main::Label2Click() {
   }
 
   if (HWND browser = BrowserWindowTitled(TopLevelBrowserWindows(), title)) {
-    // A hung window is not waited for long. The request stays queued for it either way, so it
-    // is logged like every close request of the scan.
-    bool answered = SendCloseRequestBounded(browser, kCloseRequestTimeoutMs);
-    if (Config->GetLogFilteredPop()) LogKilledWindows(title);
-    if (answered) WaitForWindowGone(browser, kWindowGoneWaitMs);
+    // A hung window is not waited for long. A request that reached the window is logged like
+    // the scan's, also when it is still queued; one the system refused to deliver is not.
+    CloseOutcome outcome = RequestClose(browser, kCloseRequestTimeoutMs);
+    if (outcome != CloseOutcome::NotDelivered && Config->GetLogFilteredPop())
+      LogKilledWindows(title);
+    if (outcome == CloseOutcome::Answered) WaitForWindowGone(browser, kWindowGoneWaitMs);
   }
   // Listed also when no window has it now: it is closed whenever it opens again.
   ListBox2.Add(title);
@@ -192,7 +330,7 @@ void TFWachtposten_Main::Label2Click() {
 }
 
 void TFWachtposten_Main::Label3Click() {
-  if (inModal_) return;
+  if (ModalOpen()) return;
   int marked = ListBox1.Count() > 0 ? ListBox1.Selected() : -1;
   int refusal = 0;
   std::string title;
@@ -233,12 +371,21 @@ void TFWachtposten_Main::ListBox3DblClick() {
   RefreshListBox();
 }
 
-// The premium-rate check joins here once it exists; for now the outside library's check.
-void TFWachtposten_Main::Timer2Timer() { CheckDialer(); }
+void TFWachtposten_Main::Timer2Timer() {
+  TFCheck0190::Check(false);
+  CheckDialer();
+}
+
+bool TFWachtposten_Main::ModalOpen() const {
+  // Our dialogs have no owner and leave this window enabled, so the flag marks them; a message
+  // box (also the exception box of a failed write) is owned by this window or task-modal and
+  // disables it. The tray icon still reaches a disabled window.
+  return inModal_ || !IsWindowEnabled(hwnd());
+}
 
 bool TFWachtposten_Main::RequestMasterAccess() {
   // One question at a time: a second request while the dialog is open is refused.
-  if (inModal_) return false;
+  if (ModalOpen()) return false;
   MasterAccessGranted = 0;
   if (Config->GetPiS()) {
     MasterAccessGranted = 1;
@@ -250,4 +397,17 @@ bool TFWachtposten_Main::RequestMasterAccess() {
   bool granted = MasterAccessGranted == 1;
   MasterAccessGranted = 0;
   return granted;
+}
+
+void TFWachtposten_Main::Allgemein1Click() {
+  if (!RequestMasterAccess()) return;
+  ModalScope modal(inModal_);
+  TFOptions dialog;
+  dialog.RunModal(nullptr);
+}
+
+void TFWachtposten_Main::N0190berprfung1Click() {
+  if (!RequestMasterAccess() || !FDialerOptions) return;
+  ModalScope modal(inModal_);
+  FDialerOptions->RunModal(nullptr);
 }

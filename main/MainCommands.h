@@ -31,7 +31,20 @@ HWND BrowserWindowTitled(const std::vector<TopLevelWindow>& frontToBack, const s
 // The top-level browser windows now, front to back (other windows are left out).
 std::vector<TopLevelWindow> TopLevelBrowserWindows();
 
-// How long a close request to another program's window may block the guard, and how long the
-// command then waits for that window to go before it refreshes the list.
-constexpr UINT kCloseRequestTimeoutMs = 2000;
+// The browser clean-ups of the menus and of start-up.
+class BrowserStores;
+enum class Cleanup { Cookies, History, TempFiles, TypedUrls };
+// Runs one clean-up on the stores; true when it succeeded.
+bool RunCleanup(Cleanup what, BrowserStores& stores);
+// The message after a clean-up command: its success text only when it succeeded, otherwise
+// the text that says it failed.
+int CleanupCommandText(Cleanup what, bool succeeded);
+// The message after a start-up clean-up, 0 for none: a failure, or the cookies' success.
+int StartupCleanupText(Cleanup what, bool succeeded);
+// The stores the clean-ups and the cookies dialog work on: the system's, unless a test puts
+// in stores that fail.
+extern BrowserStores* CleanupStores;
+
+// How long the command waits for a window that answered its close request to go before it
+// refreshes the list (the request's own bound is kCloseRequestTimeoutMs, CloseRequest.h).
 constexpr DWORD kWindowGoneWaitMs = 500;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "AppPaths.h"
+#include "Connection.h"
 #include "Guard.h"
 #include "ResourceIds.h"
 #include "Rufsperre.h"
@@ -84,6 +85,10 @@ TFWachtposten_Main::TFWachtposten_Main() {
   CreateComponents();
 
   UserIni = new TUserIni();
+  // The lists before anything that may show a box: a request to list the front browser
+  // window, handled in that box's message loop, would otherwise save a list holding only it.
+  UserIni->LoadList(ListBox2, "Windows");
+  UserIni->LoadList(ListBox3, "DontClose");
 
   ConfigTargets targets;
   targets.counter = &IExplorer1;
@@ -96,16 +101,18 @@ TFWachtposten_Main::TFWachtposten_Main() {
   Config = new TConfigIni(targets);
   ApplyLanguage();
 
-  UserIni->LoadList(ListBox2, "Windows");
-  UserIni->LoadList(ListBox3, "DontClose");
   BadWordList = &UserIni->GetBadWords();
   UserIni->GetWhiteConnections();
 
   TrayIcon1.OnLeftButtonUp = [this] { RestoreFromTray(); };
   TrayIcon1.OnRightButtonUp = [this] {
-    if (!inModal_) ShowTrayMenu(hwnd(), PopupMenu1);
+    if (!ModalOpen()) ShowTrayMenu(hwnd(), PopupMenu1);
   };
   TrayIcon1.Add(hwnd(), ImageList1[1], kTrayHint);
+  Config->ReportStartupWriteError();
+  // Their messages come after the lists and the settings are in place: the timers run
+  // inside the message boxes.
+  StartupCleanups();
 
   MinimizeToTray();
   // Wine drops the topmost style set while the menus and the tray icon were still being
@@ -170,6 +177,7 @@ void TFWachtposten_Main::CreateComponents() {
 
   Timer1.OnTimer = [this] { Timer1Timer(); };
   Timer2.OnTimer = [this] { Timer2Timer(); };
+  TimerEnumConn.OnTimer = [this] { TimerEnumConnTimer(); };
   IExplorer1.SetMaxWindow(1);
 }
 
@@ -267,10 +275,15 @@ void TFWachtposten_Main::CreateMenus() {
 }
 
 void TFWachtposten_Main::FormCreate() {
+  // FCheck0190 does not exist yet; the check needs no dialog object.
+  if (Config->Get0190CheckOnStartUp()) TFCheck0190::Check(false);
   if (Config->GetDialerSearch()) CheckDialer();
 }
 
-void TFWachtposten_Main::FormShow() { RefreshListBox(); }
+void TFWachtposten_Main::FormShow() {
+  InstallMainWindowProc();
+  RefreshListBox();
+}
 
 bool TFWachtposten_Main::FormClose() {
   switch (CloseReason) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ConfigIni.h"
+#include "ConnectionWatch.h"
 #include "Controls.h"
 #include "IExplorerCounter.h"
 #include "Timer.h"
@@ -104,6 +105,24 @@ class TFWachtposten_Main : public Window {
   void Timer2Timer();
   // Asks for the master password (or lets through when PiS is set); true when granted.
   bool RequestMasterAccess();
+  // The dialer options, behind the master password.
+  void N0190berprfung1Click();
+  void Allgemein1Click();
+  // The browser clean-ups that the settings choose for start-up, each followed by its message.
+  void StartupCleanups();
+
+  // The connection watch (TimerEnumConn), the connection log and the disconnect commands.
+  void TimerEnumConnTimer();
+  static void RasEnumCallback(void* context, const std::string& entryName, DWORD state,
+                              const std::string& deviceName, const std::string& deviceType);
+  void LogConnection(const std::string& entryName);
+  void Verbindungtrennen1Click();
+  // The window procedure installed at the first show: answers the dial-event message and
+  // hands everything else to OldWindowProc, the procedure in force before.
+  static LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  WNDPROC OldWindowProc = nullptr;
+  // True while a dialog or message box of ours is open: no command opens another on top.
+  bool ModalOpen() const;
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -115,6 +134,12 @@ class TFWachtposten_Main : public Window {
   // Returns true when the window may really close (destroy); false keeps it in the tray.
   bool FormClose();
   void OnControlCommand(int id, int code);
+  void InstallMainWindowProc();
+  void BlockConnection(const std::string& entryName);
+  void UpdateConnectionTable(const std::string& entryName, DWORD state);
+  void DialEvent(WPARAM wp, LPARAM lp);
+  class ModalBusy;
+  ConnectionBlocker blocker_;
 
   std::vector<HWND> links_;
   bool quitOnDestroy_ = true;

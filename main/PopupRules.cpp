@@ -31,6 +31,11 @@ bool IsScanClass(const std::string& cls) {
   return cls == kIEFrame || cls == kCabinet || cls == kIEServer;
 }
 
+const std::vector<const char*>& ScanClasses() {
+  static const std::vector<const char*> classes = {kIEFrame, kCabinet, kIEServer};
+  return classes;
+}
+
 bool IsListedClass(const std::string& cls) { return cls == kIEFrame || cls == kCabinet; }
 
 bool IsMaximizerClass(const std::string& cls) { return cls == kIEFrame || cls == kIEServer; }
@@ -48,13 +53,16 @@ std::string AsciiUpper(std::string s) {
 
 int SizeSum(const RECT& r) { return (r.right - r.left) + (r.bottom - r.top); }
 
-bool IsSmallPopup(const WindowSnapshot& w) {
+bool MayBeSmallPopup(const WindowSnapshot& w) {
   const RECT& r = w.rect;
   // A window wholly at negative coordinates is parked off screen, not a pop-up.
   if (r.left < 0 && r.top < 0 && r.right < 0 && r.bottom < 0) return false;
   if (w.title.find(kSmallTitleWord) == std::string::npos) return false;
-  if (w.showCmd == SW_SHOWMINIMIZED || w.showCmd == SW_SHOWMAXIMIZED) return false;
   return SizeSum(r) < kSmallWindowBound;
+}
+
+bool IsSmallPopup(const WindowSnapshot& w) {
+  return MayBeSmallPopup(w) && w.showCmd != SW_SHOWMINIMIZED && w.showCmd != SW_SHOWMAXIMIZED;
 }
 
 int MatchingWordLine(const std::string& title, const std::vector<std::string>& wordLines) {

@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
-// One top-level window as the walk saw it. Title, rectangle and show command are read only for
-// windows of a browser class (see IsBrowserDetailClass); for others they stay empty/zero.
+#include "CloseRequest.h"
+
+// One top-level window as the walk saw it. Title and rectangle are read only for windows of a
+// browser class (see IsBrowserDetailClass), the show command only where it can decide the
+// small-window rule (MayBeSmallPopup); otherwise they keep these values.
 struct WindowSnapshot {
   HWND handle = nullptr;
   std::string className;
@@ -17,12 +20,14 @@ struct WindowSnapshot {
   UINT showCmd = SW_SHOWNORMAL;
 };
 
-// The top-level windows front to back. Index 0 is the first window of the z-order, which the
-// scan, the open-window list and the front-window capture never examine.
+// Top-level windows front to back (windows of no browser class may be left out). Index 0 is
+// the first window of the z-order, which the scan, the open-window list and the front-window
+// capture never examine.
 using WindowList = std::vector<WindowSnapshot>;
 
 // Class sets (exact, case-sensitive).
 bool IsScanClass(const std::string& cls);       // IEFrame, CabinetWClass, Internet Explorer_Server
+const std::vector<const char*>& ScanClasses();  // the same, for lookups by class
 bool IsListedClass(const std::string& cls);     // IEFrame, CabinetWClass
 bool IsMaximizerClass(const std::string& cls);  // IEFrame, Internet Explorer_Server
 // A class whose title, rectangle and placement the walk reads: the union of the above.
@@ -41,6 +46,8 @@ int SizeSum(const RECT& r);
 // The small-window rule: "Internet" in the title (case-sensitive), width + height below 1035,
 // neither minimised nor maximised, and at least one coordinate of the rectangle 0 or more.
 bool IsSmallPopup(const WindowSnapshot& w);
+// The same rule but for the show command: the walk reads the placement only where this holds.
+bool MayBeSmallPopup(const WindowSnapshot& w);
 
 // The first unwanted word (text after the first "=" of a "key=word" line) whose upper-cased
 // form occurs in the upper-cased title; empty words never match. -1 when none does.
@@ -98,13 +105,26 @@ bool ParseHandleText(const std::string& text, HWND& out);
 std::string PopupLogLine(const std::string& date, const std::string& time,
                          const std::string& title);
 
-// The walk itself (defined with the scan in PopupScan.cpp): the snapshot of all top-level
-// windows front to back, the class read for every window and the rest only for browser classes.
+// The walk itself (defined with the scan in PopupScan.cpp): the snapshot of the top-level
+// windows front to back that the rules look at: the first window of the z-order and those of a
+// scan class; title and geometry are read for windows of a scan class only.
 WindowList TakeWindowSnapshot();
+// The top-level windows of the given classes, looked up by class: a few calls per window of
+// those classes and none for the others (class names as the system compares them, so the
+// caller reads each window's class again to compare it exactly).
+struct ClassLookup {
+  std::vector<HWND> windows;  // front to back once `ordered`
+  bool ordered = true;        // false while windows of more than one class are listed by class
+};
+ClassLookup FindWindowsOfClasses(const std::vector<const char*>& classes);
+// Puts the windows found into z-order where the lookup could not: a walk over the top-level
+// windows from the front that ends once it has met them all. Windows gone meanwhile drop out.
+void PutInZOrder(ClassLookup& found);
+
 // The close request (WM_SYSCOMMAND, SC_CLOSE) with a bounded wait, so a hung window cannot
-// stop the guard. True when the window answered in time.
-constexpr DWORD kCloseRequestTimeoutMs = 2000;
-bool SendCloseRequest(HWND h);
+// stop the guard. Inside a scan tick the window counts as asked for the rest of the tick, also
+// when the request comes from another program's message handled while the tick waits.
+CloseOutcome SendCloseRequest(HWND h);
 
 // Windows whose close request timed out are left alone for a while, so that a hung window does
 // not cost the guard a wait on every tick. Ticks are counted by the caller.

@@ -15,6 +15,7 @@ namespace {
 struct TickState {
   WindowList windows;
   std::vector<HWND> asked;  // asked to close in this tick, or paused as not answering
+  bool waited = false;      // a close request was sent: the snapshot may be seconds old
 };
 TickState* g_tick = nullptr;
 
@@ -29,25 +30,39 @@ class TickScope {
 HungWindowMemory g_hung;
 unsigned long long g_tickCount = 0;
 
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lp) {
+// One window as the rules see it.
+WindowSnapshot Describe(HWND hwnd) {
+  WindowSnapshot w;
+  w.handle = hwnd;
+  w.className = GetClassNameString(hwnd);
+  // The placement, the dearest of these reads, only where it can decide.
+  if (IsBrowserDetailClass(w.className)) {
+    w.title = GetWindowTextString(hwnd);
+    GetWindowRect(hwnd, &w.rect);
+    if (MayBeSmallPopup(w)) {
+      WINDOWPLACEMENT wp = {};
+      wp.length = sizeof wp;
+      if (GetWindowPlacement(hwnd, &wp)) w.showCmd = wp.showCmd;
+    }
+  }
+  return w;
+}
+
+struct ZOrderWalk {
+  std::vector<HWND> sought;  // sorted
+  std::vector<HWND> met;     // front to back
+};
+
+BOOL CALLBACK MeetWindow(HWND hwnd, LPARAM lp) {
   return Guarded(
       [&]() -> BOOL {
-        auto* out = reinterpret_cast<WindowList*>(lp);
-        WindowSnapshot w;
-        w.handle = hwnd;
-        w.className = GetClassNameString(hwnd);
-        // Most windows are of no interest: their title and geometry are not read at all.
-        if (IsBrowserDetailClass(w.className)) {
-          w.title = GetWindowTextString(hwnd);
-          GetWindowRect(hwnd, &w.rect);
-          WINDOWPLACEMENT wp = {};
-          wp.length = sizeof wp;
-          if (GetWindowPlacement(hwnd, &wp)) w.showCmd = wp.showCmd;
-        }
-        out->push_back(std::move(w));
-        return TRUE;
+        auto* walk = reinterpret_cast<ZOrderWalk*>(lp);
+        if (std::binary_search(walk->sought.begin(), walk->sought.end(), hwnd))
+          walk->met.push_back(hwnd);
+        // Behind the last window sought there is nothing more to look at.
+        return walk->met.size() < walk->sought.size();
       },
-      TRUE);
+      FALSE);
 }
 
 // The tick's snapshot, or a fresh one when a step runs outside a tick.
@@ -57,7 +72,7 @@ const WindowList& CurrentWindows(WindowList& own) {
   return own;
 }
 
-std::vector<HWND> AskedThisTick() { return g_tick ? g_tick->asked : std::vector<HWND>(); }
+std::vector<HWND> WindowsAskedInTick() { return g_tick ? g_tick->asked : std::vector<HWND>(); }
 
 std::string LocaleDate() {
   int n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, nullptr, 0);
@@ -78,25 +93,84 @@ std::string LocaleTime() {
 }
 }  // namespace
 
+ClassLookup FindWindowsOfClasses(const std::vector<const char*>& classes) {
+  ClassLookup result;
+  bool one = false;
+  for (const char* cls : classes) {
+    std::vector<HWND> found;
+    for (HWND h = FindWindowExA(nullptr, nullptr, cls, nullptr); h;
+         h = FindWindowExA(nullptr, h, cls, nullptr)) {
+      // A window moved in the z-order meanwhile could come round again.
+      if (std::find(found.begin(), found.end(), h) != found.end()) break;
+      found.push_back(h);
+    }
+    if (found.empty()) continue;
+    if (one) result.ordered = false;
+    one = true;
+    result.windows.insert(result.windows.end(), found.begin(), found.end());
+  }
+  return result;
+}
+
+void PutInZOrder(ClassLookup& found) {
+  if (found.ordered) return;
+  ZOrderWalk walk;
+  walk.sought = found.windows;
+  std::sort(walk.sought.begin(), walk.sought.end());
+  walk.sought.erase(std::unique(walk.sought.begin(), walk.sought.end()), walk.sought.end());
+  EnumWindows(&MeetWindow, reinterpret_cast<LPARAM>(&walk));
+  found.windows = std::move(walk.met);
+  found.ordered = true;
+}
+
 WindowList TakeWindowSnapshot() {
   WindowList windows;
-  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  // Windows of no scan class are all the rules skip: only the first window and the browser
+  // windows are looked at, found by class.
+  ClassLookup browsers = FindWindowsOfClasses(ScanClasses());
+  PutInZOrder(browsers);
+  HWND first = GetTopWindow(nullptr);
+  if (!first) return windows;
+  windows.push_back(Describe(first));
+  for (HWND h : browsers.windows)
+    if (h != first) windows.push_back(Describe(h));
   return windows;
 }
 
-bool SendCloseRequest(HWND h) { return SendCloseRequestBounded(h, kCloseRequestTimeoutMs); }
+CloseOutcome SendCloseRequest(HWND h) {
+  if (g_tick) {
+    g_tick->asked.push_back(h);
+    g_tick->waited = true;
+  }
+  return RequestClose(h, kCloseRequestTimeoutMs);
+}
 
 namespace {
+bool IsAskedInTick(HWND h) {
+  return g_tick && std::find(g_tick->asked.begin(), g_tick->asked.end(), h) != g_tick->asked.end();
+}
+
 // Carries out one close decision of the tick and logs it when `log` is set.
 void CarryOutClose(TFWachtposten_Main& form, const CloseDecision& c, bool log) {
-  if (g_tick) g_tick->asked.push_back(c.handle);
-  // Under Wine a window that destroys itself and ends its thread while handling the request
-  // can leave the send without an answer; only a window still there counts as not answering.
-  if (SendCloseRequest(c.handle) || !IsWindow(c.handle))
+  // While an earlier request of this tick waited, another program's request may have closed
+  // this window, or it went by itself: nothing to ask, nothing to log.
+  if (IsAskedInTick(c.handle) || !IsWindow(c.handle)) return;
+  CloseOutcome outcome = SendCloseRequest(c.handle);
+  if (outcome == CloseOutcome::Answered)
     g_hung.NoteAnswered(c.handle);
   else
     g_hung.NoteTimeout(c.handle, g_tickCount);
-  if (log) form.LogKilledWindows(c.title);
+  // A hung window the system turned away has not been asked, let alone closed.
+  if (log && outcome != CloseOutcome::NotDelivered) form.LogKilledWindows(c.title);
+}
+
+// The tick's windows less those gone since the walk (closed earlier in this tick, mostly).
+WindowList StillOpen(const WindowList& windows) {
+  if (!g_tick->waited) return windows;
+  WindowList open;
+  for (const WindowSnapshot& w : windows)
+    if (!IsBrowserDetailClass(w.className) || IsWindow(w.handle)) open.push_back(w);
+  return open;
 }
 }  // namespace
 
@@ -134,16 +208,7 @@ void TFWachtposten_Main::RefreshListBox() {
 
   WindowList own;
   const WindowList& windows = CurrentWindows(own);
-  std::vector<std::string> titles;
-  if (g_tick) {
-    // Windows closed earlier in this tick are gone; leave them out of the tick's snapshot.
-    WindowList stillOpen;
-    for (const WindowSnapshot& w : windows)
-      if (!IsListedClass(w.className) || IsWindow(w.handle)) stillOpen.push_back(w);
-    titles = OpenBrowserTitles(stillOpen);
-  } else {
-    titles = OpenBrowserTitles(windows);
-  }
+  std::vector<std::string> titles = OpenBrowserTitles(g_tick ? StillOpen(windows) : windows);
 
   // Rebuilding an unchanged list every second would only flicker and cost.
   if (titles != ListBox1.Items()) ListBox1.SetItems(titles);
@@ -155,7 +220,9 @@ void TFWachtposten_Main::RefreshListBox() {
 void TFWachtposten_Main::KillFilteredWindows() {
   WindowList own;
   const WindowList& windows = CurrentWindows(own);
-  std::vector<CloseDecision> closes = DecideToCloseList(windows, ListBox2.Items(), AskedThisTick());
+  // A window of an entry's title that is gone must not hide the next one of that title.
+  std::vector<CloseDecision> closes = DecideToCloseList(g_tick ? StillOpen(windows) : windows,
+                                                       ListBox2.Items(), WindowsAskedInTick());
   bool log = Config && Config->GetLogFilteredPop();
   for (const CloseDecision& c : closes) CarryOutClose(*this, c, log);
 }
@@ -163,7 +230,7 @@ void TFWachtposten_Main::KillFilteredWindows() {
 void TFWachtposten_Main::MaximizeBrowserWindows() {
   WindowList own;
   const WindowList& windows = CurrentWindows(own);
-  for (HWND h : DecideMaximize(windows, ListBox4.Items(), AskedThisTick())) {
+  for (HWND h : DecideMaximize(windows, ListBox4.Items(), WindowsAskedInTick())) {
     if (!IsWindow(h)) continue;
     ListBox4.Add(HandleText(h));
     // Not ShowWindow: for another program's window it waits for that program's answer.

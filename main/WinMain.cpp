@@ -1,6 +1,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "Connection.h"
+#include "Connectionlist.h"
+#include "Dialeroptions.h"
 #include "Guard.h"
 #include "MainWindow.h"
 
@@ -17,6 +20,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   GuardedVoid([&] {
     main = new TFWachtposten_Main();
     main->FormCreate();
+    FCheck0190 = new TFCheck0190();
+    FConnectionList = new TFConnectionList();
+    FDialerOptions = new TFDialerOptions();
   });
   if (main && main->hwnd()) {
     MSG msg;
@@ -27,6 +33,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   ReleaseMutex(mutex);
   GuardedVoid([&] { delete main; });
+  delete FCheck0190;
+  FCheck0190 = nullptr;
+  delete FConnectionList;
+  FConnectionList = nullptr;
+  delete FDialerOptions;
+  FDialerOptions = nullptr;
   CloseHandle(mutex);
   return 0;
 }

@@ -16,6 +16,8 @@ constexpr int MenuDeleteCookiesTray = 42, MenuDeleteHistory = 43, MenuDeleteTemp
 constexpr int HistoryNotDeleted = 135, TempFilesNotDeleted = 136, TypedUrlsNotDeleted = 140,
               CookiesDeleted = 141, HistoryDeleted = 142, TempFilesDeleted = 143,
               TypedUrlsDeleted = 144;
+// The disconnect command.
+constexpr int NoConnectionToCut = 24, ConnectionCut = 25, ConnectionNotCut = 26;
 // Texts of our own, beyond the forms' original set.
 // 900, 902 and 904 are the window layer's (ui/Guard.h); their texts stand with the main window's.
 constexpr int AutoStartNotSet = 901, AutoStartNotRemoved = 903;
@@ -28,4 +30,47 @@ constexpr int MasterNotWritten = 33, WrongPassword = 34, DefinePassword = 35,
               AcceptButton = 40, AskCaption = 41;
 // The master password dialog refuses a password it could never verify ("%s" the character).
 constexpr int PasswordBadCharacter = 920, PasswordTooLong = 921;
+// The premium-rate check and its dialog.
+constexpr int CheckCaption = 300, CheckEntriesLabel = 301, CheckUserLabel = 302,
+              CheckPasswordLabel = 303, CheckAreaCodeLabel = 304, CheckNumberLabel = 305,
+              CheckDeviceLabel = 306, CheckLink = 307, CheckDeleteLink = 308,
+              CheckWarningBefore = 309, CheckWarningAfter = 310, CheckNothingFound = 311,
+              DeleteNothingMarked = 312, DeleteConfirm = 313, DeleteFailed = 314, DeleteDone = 315;
+// The about box's texts in the current language.
+constexpr int AboutComments = 501, AboutLine1 = 502, AboutLine2 = 503, AboutLine3 = 504,
+              AboutLine4 = 505;
+// The cookies dialog.
+constexpr int CookiesContentLabel = 1001, CookiesDeleteLink = 1002, CookiesCloseLink = 1003,
+              CookiesNotListed = 1004;
+// Failures of the cookie clean-ups, reported instead of success.
+constexpr int CookiesNotDeleted = 970, CookieNotDeleted = 971;
+// The dialer options dialog.
+constexpr int DialerOptionsCaption = 200, DialerCommonFrame = 201, DialerNumbersFrame = 202,
+              DialerTrustedFrame = 203, DialerCheckOnStartUp = 204, DialerSearchOnStartUp = 205,
+              DialerLookUpHint = 206, DialerCheckInterval = 207, DialerMinutes = 208,
+              DialerAddLink = 209, DialerRemoveLink = 210, DialerCancel = 212,
+              DialerNumberCaption = 213, DialerNumberPrompt = 214, DialerNothingMarked = 215,
+              DialerNumberListed = 216;
+// The connection picker.
+constexpr int PickerCaption = 600, PickerAdd = 601, PickerCancel = 602, PickerNothingMarked = 603,
+              PickerNameListed = 604, PickerAvailable = 605, PickerUserDefined = 606;
+// The general options dialog.
+constexpr int OptionsCaption = 100, OptionsCommonFrame = 101, OptionsSavePassword = 102,
+              OptionsLogFrame = 103, OptionsWordsFrame = 104, OptionsStayOnTop = 105,
+              OptionsAutoStart = 106, OptionsOnly = 107, OptionsWindowsAllowed = 108,
+              OptionsStartMaximized = 109, OptionsLogAutoPop = 110, OptionsLogFilteredPop = 111,
+              OptionsLogConnections = 112, OptionsConnectionLog = 113, OptionsPopupLog = 114,
+              OptionsShowLog = 115, OptionsDeleteLog = 116, OptionsWordsHint1 = 117,
+              OptionsWordsHint2 = 118, OptionsWordsHint3 = 119, OptionsAddWord = 120,
+              OptionsRemoveWord = 121, OptionsOk = 122, OptionsCancel = 123,
+              WordCaption = 124, WordPrompt = 125, LogDeleted = 126, LogNotDeleted = 127,
+              WordHasBlank = 128, WordListed = 129, WordNothingMarked = 130,
+              OptionsDeleteCookies = 131, OptionsDeleteHistory = 132,
+              OptionsDeleteTempFiles = 133, OptionsDeleteTypedUrls = 137,
+              OptionsSlowWarning1 = 138, OptionsSlowWarning2 = 139;
+// The log viewer; a log that exists but cannot be read.
+constexpr int LogCaption = 400, NoLogFile = 401, LogUnreadable = 960;
+// The dial-up warning dialog; a nameless entry cannot be marked as trusted.
+constexpr int DialupMarkLink = 701, DialupWhat = 704, DialupAdvice1 = 705, DialupAdvice2 = 706,
+              DialupMarked = 707, DialupNoName = 930;
 }  // namespace txt

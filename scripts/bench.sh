@@ -20,3 +20,4 @@ export WINEPREFIX="$run_dir/prefix"
 export WP_PRODUCT_DIR="Z:$(pwd -P | tr / '\\')\\$WP_BUILD_DIR\\Wachtposten"
 echo "Wine $("$WP_WINE" --version 2>/dev/null), $WP_ARCH build"
 "$WP_WINE" "$WP_BUILD_DIR/bench/StartupBench.exe" "${1:-10}"
+"$WP_WINE" "$WP_BUILD_DIR/bench/ScanBench.exe" 60

@@ -1,7 +1,12 @@
 # Sourced by the project's scripts: a display and a Wine prefix for running the programs.
 
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# Keeps overrides the caller set, such as a test's own test double (rasapi32=n).
+case ";${WINEDLLOVERRIDES:-};" in
+  *";mscoree,mshtml=;"*) ;;
+  *) WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}" ;;
+esac
+export WINEDLLOVERRIDES
 
 _wp_started_xvfb=""
 

@@ -55,6 +55,15 @@ bool ListBox::Contains(const std::string& text) const {
   return std::find(items_.begin(), items_.end(), text) != items_.end();
 }
 
+std::string ComboBox::Item(int index) const {
+  LRESULT len = SendMessageA(hwnd_, CB_GETLBTEXTLEN, index, 0);
+  if (len < 0) return std::string();
+  std::string s(static_cast<std::size_t>(len) + 1, '\0');
+  LRESULT got = SendMessageA(hwnd_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&s[0]));
+  s.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  return s;
+}
+
 void StatusBar::Create(HWND parent, int id) {
   hwnd_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),

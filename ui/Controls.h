@@ -58,6 +58,20 @@ class CheckBox : public Control {
   void SetChecked(bool on) { SendMessageA(hwnd_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
 };
 
+// A drop-down list; CB_SETCURSEL notifies nobody either.
+class ComboBox : public Control {
+ public:
+  int Count() const { return static_cast<int>(SendMessageA(hwnd_, CB_GETCOUNT, 0, 0)); }
+  void Add(const std::string& text) {
+    SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  void Clear() { SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0); }
+  int Selected() const { return static_cast<int>(SendMessageA(hwnd_, CB_GETCURSEL, 0, 0)); }
+  void Select(int index) { SendMessageA(hwnd_, CB_SETCURSEL, index, 0); }
+  // Empty for an index out of range.
+  std::string Item(int index) const;
+};
+
 class StatusBar : public Control {
  public:
   void Create(HWND parent, int id);

@@ -40,6 +40,8 @@ INT_PTR ModalDialog::Route(UINT msg, WPARAM wp, LPARAM lp) {
     default: {
       INT_PTR result = 0;
       if (OnMessage(msg, wp, lp, result)) {
+        // The colour messages take their brush from the dialog procedure's own return.
+        if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) return result;
         SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
         return TRUE;
       }
@@ -72,4 +74,12 @@ void CenterOnDesktop(HWND hwnd) {
   SetWindowPos(hwnd, nullptr, work.left + (work.right - work.left - w) / 2,
                work.top + (work.bottom - work.top - h) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SetDialogClientSize(HWND dialog, int width, int height) {
+  RECT r = {0, 0, width, height};
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE)));
+  SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

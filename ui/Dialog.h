@@ -36,7 +36,7 @@ class ModalDialog {
   }
   // Asked before the title-bar button, Alt+F4 or Close end the dialog.
   virtual bool CanClose() { return true; }
-  // Any other message; return true and set result when handled.
+  // Any other message; return true and set result when handled (for WM_CTLCOLOR*, the brush).
   virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     (void)msg; (void)wp; (void)lp; (void)result;
     return false;
@@ -51,3 +51,6 @@ class ModalDialog {
 
 // Centres a top-level window on the desktop's work area.
 void CenterOnDesktop(HWND hwnd);
+// Gives a dialog a client area of exactly this many pixels, whatever its font made of the
+// template's dialog units.
+void SetDialogClientSize(HWND dialog, int width, int height);

@@ -85,7 +85,7 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 std::string InputBox(const std::string& caption, const std::string& prompt,
-                     const std::string& def) {
+                     const std::string& def, HWND owner) {
   TemplateBuilder t;
   DLGTEMPLATE d = {};
   d.style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -106,7 +106,7 @@ std::string InputBox(const std::string& caption, const std::string& prompt,
 
   InputState st{prompt, def};
   INT_PTR r = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
-                                      reinterpret_cast<DLGTEMPLATE*>(t.bytes().data()), nullptr,
+                                      reinterpret_cast<DLGTEMPLATE*>(t.bytes().data()), owner,
                                       &InputProc, reinterpret_cast<LPARAM>(&st));
   return r == IDOK ? st.text : def;
 }

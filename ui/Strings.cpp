@@ -18,7 +18,9 @@ std::string Text(int id) { return RawText(id + LanguageOffset); }
 
 std::string TextF(int id, const std::string& arg) {
   std::string t = Text(id);
-  std::string::size_type at = t.find("%s");
-  if (at != std::string::npos) t.replace(at, 2, arg);
+  // Past each inserted argument: a "%s" inside the argument (a path may hold one) stays.
+  for (std::string::size_type at = t.find("%s"); at != std::string::npos;
+       at = t.find("%s", at + arg.size()))
+    t.replace(at, 2, arg);
   return t;
 }

@@ -13,6 +13,8 @@ using e2e::ProgramDir;
 using e2e::Process;
 
 const char kErrorText[] = "Es ist ein Fehler aufgetreten!";
+// Weckruf's longest wait for a main program it has just started.
+constexpr double kStartWaitMs = 3000;
 // Weckruf's own bound: at most 3 s for a started main window, then two sends of at most 5 s.
 constexpr DWORD kLauncherRunMs = e2e::kStartTimeoutMs + 2 * e2e::kSendTimeoutMs;
 
@@ -169,6 +171,8 @@ TEST(Launcher, SendsToARunningMainProgramWithoutStartingAnother) {
 
   Process launcher(dir.Exe("Weckruf.exe"));
   EXPECT_TRUE(RunsToExitCode0(launcher));
+  // Its whole run, process start included, is shorter than the wait for a started program.
+  EXPECT_LT(e2e::NowMs() - launcher.startMs(), kStartWaitMs);
   EXPECT_EQ(1, Starts(dir));
   EXPECT_EQ((std::vector<std::string>{"6,0,0", "3179,0,0"}), Messages(dir));
   EXPECT_EQ(1u, e2e::FindTopWindows("TFWachtposten_Main").size());
@@ -183,6 +187,9 @@ TEST(Launcher, StartsTheMainProgramByItsQuotedFullPathFromItsDirectory) {
                         FALSE));
   ASSERT_TRUE(CopyFileA((e2e::TestBinDir() + "FakeMain.exe").c_str(),
                         (sub + "Wachtposten.exe").c_str(), FALSE));
+  // What an unquoted command line would start first.
+  ASSERT_TRUE(CopyFileA((e2e::TestBinDir() + "FakeMain.exe").c_str(),
+                        root.File("Meine.exe").c_str(), FALSE));
 
   // Arguments to the launcher are not passed on.
   Process launcher(sub + "Weckruf.exe", {}, "/egal \"mit Blank\"");
@@ -195,6 +202,37 @@ TEST(Launcher, StartsTheMainProgramByItsQuotedFullPathFromItsDirectory) {
   EXPECT_EQ("start\t\"" + sub + "Wachtposten.exe\"\t" + subNoSlash + "\r\n"
             "message\t6\t0\t0\r\nmessage\t3179\t0\t0\r\n",
             log);
+  EXPECT_FALSE(root.Exists("FakeMain.log")) << "the wrong program was started";
+}
+
+TEST(Launcher, ARequestAnsweredInsideAStartUpBoxKeepsTheStoredToCloseList) {
+  // The started main program's window exists, but a box of its start-up (here: a refused
+  // settings write) is open; the request is handled in that box's message loop.
+  ProgramDir dir("Weckruf e2e");
+  ASSERT_TRUE(dir.CopyProduct({"Wachtposten.exe", "Rufsperre.dll", "Weckruf.exe"}));
+  ASSERT_TRUE(dir.MakeDir("Config.ini"));
+  ASSERT_TRUE(dir.WriteFile("User.ini", "[Windows]\r\n1=Alt\r\n"));
+  e2e::WindowSpec browser;
+  browser.title = "Gewinnspiel - Microsoft Internet Explorer";
+  browser.width = 800;
+  browser.height = 600;
+  e2e::WindowSpec front;
+  front.className = "FixtureFront";
+  front.title = "Vorne";
+  front.front = true;
+  e2e::FixtureWindows fixtures({browser, front});
+  ASSERT_TRUE(fixtures.ok());
+
+  Process launcher(dir.Exe("Weckruf.exe"));
+  EXPECT_TRUE(RunsToExitCode0(launcher));
+  StartedByLauncher main;
+  ASSERT_TRUE(main.found());
+  HWND mainWindow = e2e::FindTopWindow("TFWachtposten_Main");
+  ASSERT_NE(nullptr, e2e::FindMessageBox(e2e::WindowPid(mainWindow))) << "no start-up box";
+
+  EXPECT_EQ(1u, fixtures.CloseRequests().size());
+  EXPECT_EQ("Alt", IniValue(dir.File("User.ini"), "Windows", "1"));
+  EXPECT_EQ(browser.title, IniValue(dir.File("User.ini"), "Windows", "2"));
 }
 
 TEST(Launcher, EndsQuietlyWhenTheMainProgramIsMissing) {

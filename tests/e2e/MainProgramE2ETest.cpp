@@ -361,6 +361,7 @@ TEST_F(MainProgram, UnwritableConfigIniIsReportedAndNothingStoredIsLost) {
   ASSERT_TRUE(PressButton(box, IDOK));
   ASSERT_TRUE(WaitForWindowGone(box, kSendTimeoutMs));
   EXPECT_TRUE(proc_.Running());
+  EXPECT_EQ(ControlText(main, IDC_GroupBox2), "current opened windows");
   EXPECT_EQ(dir_.ReadFile("User.ini"), user);
 }
 

@@ -113,8 +113,7 @@ TEST_F(ConfigIniTest, SettersWriteAtOnceAndSwitchTheirParts) {
   EXPECT_EQ(200000u, checkTimer.Interval());
   config.Set0190CheckInterval(20, false);
   EXPECT_EQ("0", Key("0190CheckInterval"));
-  EXPECT_TRUE(checkTimer.Enabled());
-  EXPECT_EQ(200000u, checkTimer.Interval());
+  EXPECT_FALSE(checkTimer.Enabled()) << "switched off, the periodic check stops at once";
 }
 
 TEST_F(ConfigIniTest, AutoStartWritesTheQuotedPathAndRemovesIt) {
@@ -123,7 +122,14 @@ TEST_F(ConfigIniTest, AutoStartWritesTheQuotedPathAndRemovesIt) {
   HKEY key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(RunKey.root, RunKey.subKey.c_str(), 0, nullptr, 0,
                                            KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  // A value left by a copy of the program in another folder does not start this one.
+  const char other[] = "\"C:\\Alt\\Wachtposten.exe\"";
+  RegSetValueExA(key, "Wachtposten", 0, REG_SZ, reinterpret_cast<const BYTE*>(other), sizeof other);
+  WriteConfig("AutoStart=1\r\n");
   TConfigIni config(Targets());
+  EXPECT_FALSE(config.GetAutoStart());
+
+  MessageBoxWatcher boxes;
   config.SetAutoStart(true);
   char data[MAX_PATH + 3] = {};
   DWORD size = sizeof data;
@@ -135,11 +141,16 @@ TEST_F(ConfigIniTest, AutoStartWritesTheQuotedPathAndRemovesIt) {
   EXPECT_EQ("1", Key("AutoStart"));
 
   config.SetAutoStart(false);
-  EXPECT_FALSE(RunValuePresent());
+  EXPECT_FALSE(AutoStartRegistered());
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "Wachtposten", nullptr, nullptr, nullptr, nullptr));
   EXPECT_FALSE(config.GetAutoStart());
   EXPECT_EQ("0", Key("AutoStart"));
+  EXPECT_TRUE(boxes.Texts().empty());
   RegCloseKey(key);
   RegDeleteKeyA(RunKey.root, RunKey.subKey.c_str());
+
+  EXPECT_TRUE(IsOwnRunCommand("c:\\PROGRAMME\\wachtposten.EXE", "C:\\Programme\\Wachtposten.exe"));
+  EXPECT_FALSE(IsOwnRunCommand("\"\"", "C:\\Programme\\Wachtposten.exe"));
 }
 
 TEST_F(ConfigIniTest, RefusedAutoStartIsReportedAndNotShownAsOn) {
@@ -155,15 +166,24 @@ TEST_F(ConfigIniTest, RefusedAutoStartIsReportedAndNotShownAsOn) {
   EXPECT_EQ(Text(txt::AutoStartNotSet), boxes.Texts()[0]);
   EXPECT_FALSE(config.GetAutoStart());
   EXPECT_EQ("0", Key("AutoStart"));
+  // Switching off what was never registered succeeds, key or no key: nothing to report.
+  config.SetAutoStart(false);
+  EXPECT_EQ(1u, boxes.Texts().size());
+  EXPECT_EQ("0", Key("AutoStart"));
 }
 
 TEST_F(ConfigIniTest, UnwritableConfigStillStartsAndReportsWhereItCannotWrite) {
   CreateDirectoryA(dir.File("Config.ini").c_str(), nullptr);
   MessageBoxWatcher boxes;
   TConfigIni config(Targets());
+  // Not while the object is built: the main window has it reported once its lists stand.
+  EXPECT_TRUE(boxes.Texts().empty());
+  EXPECT_EQ(1, config.GetExclusivWindowCount());
+  config.ReportStartupWriteError();
   ASSERT_TRUE(boxes.WaitForCount(1, 5000));
   EXPECT_EQ("nach " + dir.File("Config.ini") + " kann nicht geschrieben werden", boxes.Texts()[0]);
-  EXPECT_EQ(1, config.GetExclusivWindowCount());
+  config.ReportStartupWriteError();
+  EXPECT_EQ(1u, boxes.Texts().size()) << "reported once";
   EXPECT_THROW(config.SetPiS(true), EIniWriteError);
   EXPECT_TRUE(config.GetPiS());
 }

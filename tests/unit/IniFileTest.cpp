@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "Guard.h"
+#include "MessageBoxWatcher.h"
+#include "Strings.h"
 #include "TempDir.h"
+#include "Timer.h"
+#include "Window.h"
 
 TEST(ParseInt32, AcceptsOnlyWholeDecimalIntegersInRange) {
   int v = 0;
@@ -98,4 +103,57 @@ TEST(IniFile, ReplaceSectionKeepsOtherSectionsAndRemovesWhenEmpty) {
   ini.ReplaceSection("S", {});
   EXPECT_TRUE(ini.ReadSectionKeys("S").empty());
   EXPECT_EQ("v", ini.ReadString("Other", "k", ""));
+}
+
+namespace {
+// A window whose handler fails the way a settings write does.
+class FailingWindow : public Window {
+ public:
+  static constexpr UINT kFail = WM_APP + 7;
+  explicit FailingWindow(std::string path) : path_(std::move(path)) {
+    CreateArgs a;
+    a.className = "WpFailingWindow";
+    a.style = WS_OVERLAPPED;
+    Create(a);
+  }
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == kFail) throw EIniWriteError(path_);
+    return Window::HandleMessage(msg, wp, lp);
+  }
+
+ private:
+  std::string path_;
+};
+}  // namespace
+
+TEST(IniFile, WriteErrorStopsAtTheCallbackBoundaryAndReachesAMessageBox) {
+  LanguageOffset = 0;
+  MessageBoxWatcher boxes;
+  FailingWindow w("C:\\Programme\\Wachtposten\\Config.ini");
+  ASSERT_NE(nullptr, w.hwnd());
+  EXPECT_EQ(0, SendMessageA(w.hwnd(), FailingWindow::kFail, 0, 0));
+  ASSERT_TRUE(boxes.WaitForCount(1, 5000));
+  EXPECT_EQ("nach C:\\Programme\\Wachtposten\\Config.ini kann nicht geschrieben werden",
+            boxes.Texts()[0]);
+  EXPECT_TRUE(IsWindow(w.hwnd()));
+
+  // A timer's callback: anything else thrown there is shown too, and the loop goes on.
+  Timer t(10, true);
+  int ticks = 0;
+  t.OnTimer = [&] {
+    ++ticks;
+    t.SetEnabled(false);
+    throw 42;
+  };
+  DWORD until = GetTickCount() + 5000;
+  MSG msg;
+  while (boxes.Texts().size() < 2 && GetTickCount() < until) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(5);
+  }
+  ASSERT_EQ(2u, boxes.Texts().size());
+  EXPECT_EQ(Text(kUnexpectedErrorText), boxes.Texts()[1]);
+  EXPECT_EQ(1, ticks);
 }

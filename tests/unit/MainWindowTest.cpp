@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "AppPaths.h"
+#include "MessageBoxWatcher.h"
 #include "Strings.h"
 #include "TempDir.h"
 
@@ -122,6 +125,36 @@ TEST_F(MainWindowTest, CloseButtonHidesToTheTrayAndEndOfSessionCloses) {
   EXPECT_EQ(1, CloseReason);
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+}
+
+TEST_F(MainWindowTest, StartUpWriteErrorComesOnlyOnceTheListsStand) {
+  // The timers run inside the box: the scan met an empty never-close list there before.
+  CreateDirectoryA(dir.File("Config.ini").c_str(), nullptr);
+  WriteFileBytes(dir.File("User.ini"), "[DontClose]\r\n1=Bank\r\n2=Post\r\n[BadWords]\r\n1=casino\r\n");
+  std::string text;
+  LRESULT neverClose = -1;
+  int words = -1;
+  std::thread user([&] {
+    for (int i = 0; i < 1000; ++i) {
+      HWND box = FindWindowA("#32770", "Wachtposten");
+      if (box && IsWindowVisible(box)) {
+        text = MessageBoxText(box);
+        HWND main = FindWindowA(kMainWindowClass, nullptr);
+        neverClose = SendMessageA(GetDlgItem(main, IDC_ListBox3), LB_GETCOUNT, 0, 0);
+        words = BadWordList ? static_cast<int>(BadWordList->size()) : -1;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(10);
+    }
+  });
+  {
+    TFWachtposten_Main form;
+    user.join();
+    EXPECT_EQ("nach " + dir.File("Config.ini") + " kann nicht geschrieben werden", text);
+    EXPECT_EQ(2, neverClose);
+    EXPECT_EQ(1, words);
+  }
 }
 
 TEST_F(MainWindowTest, PrivateMessagesAnswerZero) {

@@ -41,6 +41,8 @@ TEST(SmallWindowRule, SparesMinimisedMaximisedAndWhollyNegativeWindows) {
   const std::string t = "Internet";
   EXPECT_FALSE(IsSmallPopup(Win(2, "IEFrame", t, Sized(200, 200), SW_SHOWMINIMIZED)));
   EXPECT_FALSE(IsSmallPopup(Win(2, "IEFrame", t, Sized(200, 200), SW_SHOWMAXIMIZED)));
+  // The walk reads the placement of such windows: it decides.
+  EXPECT_TRUE(MayBeSmallPopup(Win(2, "IEFrame", t, Sized(200, 200), SW_SHOWMAXIMIZED)));
   EXPECT_TRUE(IsSmallPopup(Win(2, "IEFrame", t, Sized(200, 200), SW_SHOWMINNOACTIVE)));
   // All four coordinates negative: parked off screen.
   EXPECT_FALSE(IsSmallPopup(Win(2, "IEFrame", t, {-500, -500, -300, -300})));

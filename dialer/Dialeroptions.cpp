@@ -1,0 +1,224 @@
+#include "Dialeroptions.h"
+
+#include <cstdio>
+#include <iterator>
+
+#include "ConfigIni.h"
+#include "Connectionlist.h"
+#include "DialerOptionsRes.h"
+#include "IniFile.h"
+#include "InputBox.h"
+#include "MsgBox.h"
+#include "Strings.h"
+#include "TextIds.h"
+#include "UserIni.h"
+
+TFDialerOptions* FDialerOptions = nullptr;
+
+namespace {
+const char kBlackNumbers[] = "BlackNumbers";
+const char kWhiteConnections[] = "WhiteConnections";
+}  // namespace
+
+int CheckIntervalItemIndex(int stored) {
+  for (int i = 0; i < static_cast<int>(std::size(kCheckIntervalItems)); ++i)
+    if (kCheckIntervalItems[i] == stored) return i;
+  return -1;
+}
+
+int CheckIntervalFromItem(const std::string& itemText) {
+  int value;
+  return ParseInt32(itemText, value) ? value : 0;
+}
+
+bool ListedIgnoringCase(const std::vector<std::string>& items, const std::string& text) {
+  for (const std::string& item : items)
+    if (lstrcmpiA(item.c_str(), text.c_str()) == 0) return true;
+  return false;
+}
+
+bool IsBlank(const std::string& text) {
+  return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+PrefixAdd DecidePrefixAdd(const std::vector<std::string>& listed, const std::string& typed) {
+  if (IsBlank(typed)) return PrefixAdd::Nothing;
+  if (ListedIgnoringCase(listed, typed)) return PrefixAdd::AlreadyListed;
+  return PrefixAdd::Append;
+}
+
+TFDialerOptions::TFDialerOptions() : ModalDialog(IDD_DIALEROPTIONS) {}
+
+void TFDialerOptions::OnInit() {
+  GroupBox6.Attach(Item(IDC_DO_GROUPBOX6));
+  CheckBox9.Attach(Item(IDC_DO_CHECKBOX9));
+  CheckBox3.Attach(Item(IDC_DO_CHECKBOX3));
+  CheckBox1.Attach(Item(IDC_DO_CHECKBOX1));
+  CheckBox7.Attach(Item(IDC_DO_CHECKBOX7));
+  ComboBox1.Attach(Item(IDC_DO_COMBOBOX1));
+  Label1.Attach(Item(IDT_DO_LABEL1));
+  GroupBox4.Attach(Item(IDC_DO_GROUPBOX4));
+  ListBox1.Attach(Item(IDC_DO_LISTBOX1));
+  Label2.Attach(Item(IDT_DO_LABEL2));
+  Label6.Attach(Item(IDT_DO_LABEL6));
+  GroupBox5.Attach(Item(IDC_DO_GROUPBOX5));
+  ListBox2.Attach(Item(IDC_DO_LISTBOX2));
+  Label3.Attach(Item(IDT_DO_LABEL3));
+  Label4.Attach(Item(IDT_DO_LABEL4));
+  Button1.Attach(Item(IDB_DO_BUTTON1));
+  Button2.Attach(Item(IDB_DO_BUTTON2));
+  links_ = {Label2.hwnd(), Label6.hwnd(), Label3.hwnd(), Label4.hwnd()};
+  for (HWND link : links_)
+    SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(LinkLabel::Font()), FALSE);
+
+  for (int value : kCheckIntervalItems) {
+    char item[8];
+    std::snprintf(item, sizeof item, "%02d", value);
+    ComboBox1.Add(item);
+  }
+  CheckBox7.SetChecked(intervalOn_);
+  ComboBox1.Enable(intervalOn_);
+  ComboBox1.Select(intervalItem_);
+
+  FormShow();
+}
+
+void TFDialerOptions::FormShow() {
+  // Edits left from a cancelled showing go here.
+  UserIni->LoadList(ListBox1, kBlackNumbers);
+  UserIni->LoadList(ListBox2, kWhiteConnections);
+  CheckBox3.SetChecked(Config->Get0190CheckOnStartUp());
+  CheckBox9.SetChecked(Config->GetDfueLookUp());
+  CheckBox1.SetChecked(Config->GetDialerSearch());
+  Config->ShowCheckInterval();
+
+  SetCaption(Text(txt::DialerOptionsCaption));
+  GroupBox6.SetText(Text(txt::DialerCommonFrame));
+  GroupBox4.SetText(Text(txt::DialerNumbersFrame));
+  GroupBox5.SetText(Text(txt::DialerTrustedFrame));
+  CheckBox3.SetText(Text(txt::DialerCheckOnStartUp));
+  CheckBox9.SetText(Text(txt::DialerLookUpHint));
+  CheckBox7.SetText(Text(txt::DialerCheckInterval));
+  CheckBox1.SetText(Text(txt::DialerSearchOnStartUp));
+  Label1.SetText(Text(txt::DialerMinutes));
+  Label2.SetText(Text(txt::DialerAddLink));
+  Label3.SetText(Text(txt::DialerAddLink));
+  Label6.SetText(Text(txt::DialerRemoveLink));
+  Label4.SetText(Text(txt::DialerRemoveLink));
+  Button2.SetText(Text(txt::DialerCancel));
+}
+
+void TFDialerOptions::Button1Click() {
+  // A refused write throws out of here: what was written stays, the dialog stays open with
+  // the user's edits, and OK can be tried again. Each list is replaced in one write, so a
+  // refusal never leaves a list half written.
+  if (ListBox1.Count() > 0)
+    UserIni->SaveList(ListBox1, kBlackNumbers);
+  else
+    UserIni->EraseList(kBlackNumbers);
+  if (ListBox2.Count() > 0) {
+    UserIni->SaveList(ListBox2, kWhiteConnections);
+    TrustedConnectionList = ListBox2.Items();
+  } else {
+    UserIni->EraseList(kWhiteConnections);
+    TrustedConnectionList.clear();
+  }
+  Config->Set0190CheckOnStartUp(CheckBox3.Checked());
+  Config->SetDialerSearch(CheckBox1.Checked());
+  int item = ComboBox1.Selected();
+  Config->Set0190CheckInterval(item >= 0 ? CheckIntervalFromItem(ComboBox1.Item(item)) : 0,
+                               CheckBox7.Checked());
+  Config->SetDfueLookUp(CheckBox9.Checked());
+  End(IDOK);
+}
+
+void TFDialerOptions::Button2Click() { End(IDCANCEL); }
+
+void TFDialerOptions::CheckBox7Click() {
+  ComboBox1.Enable(CheckBox7.Checked());
+  ComboBox1.Select(0);
+}
+
+void TFDialerOptions::Label2Click() {
+  std::string typed =
+      InputBox(Text(txt::DialerNumberCaption), Text(txt::DialerNumberPrompt), "", hwnd());
+  switch (DecidePrefixAdd(ListBox1.Items(), typed)) {
+    case PrefixAdd::Nothing:
+      break;
+    case PrefixAdd::AlreadyListed:
+      AppMessage(Text(txt::DialerNumberListed));
+      break;
+    case PrefixAdd::Append:
+      ListBox1.Add(typed);
+      break;
+  }
+}
+
+void TFDialerOptions::RemoveSelected(ListBox& list) {
+  int marked = list.Selected();
+  if (marked < 0 || marked >= list.Count())
+    AppMessage(Text(txt::DialerNothingMarked));
+  else
+    list.Delete(marked);
+}
+
+void TFDialerOptions::Label6Click() { RemoveSelected(ListBox1); }
+void TFDialerOptions::Label4Click() { RemoveSelected(ListBox2); }
+
+void TFDialerOptions::Label3Click() {
+  if (FConnectionList) FConnectionList->RunModal(hwnd());
+}
+
+bool TFDialerOptions::OnCommand(int id, int notifyCode) {
+  // Link labels report STN_CLICKED, buttons and check boxes BN_CLICKED: both are 0.
+  if (notifyCode != BN_CLICKED) return false;
+  switch (id) {
+    case IDB_DO_BUTTON1:
+    case IDOK:
+      Button1Click();
+      return true;
+    case IDB_DO_BUTTON2:
+      Button2Click();
+      return true;
+    case IDCANCEL:
+      return true;  // Esc is bound to no button; the title-bar button still closes
+    case IDC_DO_CHECKBOX7:
+      CheckBox7Click();
+      return true;
+    case IDT_DO_LABEL2:
+      Label2Click();
+      return true;
+    case IDT_DO_LABEL6:
+      Label6Click();
+      return true;
+    case IDT_DO_LABEL3:
+      Label3Click();
+      return true;
+    case IDT_DO_LABEL4:
+      Label4Click();
+      return true;
+  }
+  return false;
+}
+
+bool TFDialerOptions::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+  switch (msg) {
+    case WM_CTLCOLORSTATIC:
+      if (LRESULT brush = LinkColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), links_)) {
+        result = brush;
+        return true;
+      }
+      return false;
+    case WM_SETCURSOR:
+      if (LinkCursor(reinterpret_cast<HWND>(wp), links_)) {
+        result = TRUE;
+        return true;
+      }
+      return false;
+    case WM_DESTROY:
+      intervalOn_ = CheckBox7.Checked();
+      intervalItem_ = ComboBox1.Selected();
+      return false;
+  }
+  return false;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The about box: block 1300 of ResourceIds.h.
+#define IDD_ABOUTBOX 1300
+#define IDC_AB_PANEL1 1301
+#define IDT_AB_PRODUCTNAME 1302
+#define IDT_AB_VERSION 1303
+#define IDT_AB_COPYRIGHT 1304
+#define IDT_AB_COMMENTS 1305
+#define IDB_AB_OKBUTTON 1306
+#define IDT_AB_LABEL1 1311
+#define IDT_AB_LABEL2 1312
+#define IDT_AB_LABEL3 1313
+#define IDT_AB_LABEL4 1314
+#define IDT_AB_LABEL5 1315
+#define IDT_AB_LABEL6 1316
+#define IDT_AB_LABEL7 1317
+#define IDT_AB_LABEL8 1318

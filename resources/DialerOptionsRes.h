@@ -1,0 +1,28 @@
+#pragma once
+// The dialer options dialog (block 1400 of ResourceIds.h) and the connection picker (block 1500).
+#define IDD_DIALEROPTIONS 1400
+#define IDC_DO_GROUPBOX6 1401
+#define IDC_DO_CHECKBOX9 1402
+#define IDC_DO_CHECKBOX3 1403
+#define IDC_DO_CHECKBOX1 1404
+#define IDC_DO_CHECKBOX7 1405
+#define IDC_DO_COMBOBOX1 1406
+#define IDT_DO_LABEL1 1407
+#define IDC_DO_GROUPBOX4 1408
+#define IDC_DO_LISTBOX1 1409
+#define IDT_DO_LABEL2 1410
+#define IDT_DO_LABEL6 1411
+#define IDC_DO_GROUPBOX5 1412
+#define IDC_DO_LISTBOX2 1413
+#define IDT_DO_LABEL3 1414
+#define IDT_DO_LABEL4 1415
+#define IDB_DO_BUTTON1 1416
+#define IDB_DO_BUTTON2 1417
+
+#define IDD_CONNECTIONLIST 1500
+#define IDT_CL_LABEL1 1501
+#define IDC_CL_LISTBOX1 1502
+#define IDT_CL_LABEL2 1503
+#define IDE_CL_EDIT1 1504
+#define IDB_CL_BUTTON1 1505
+#define IDB_CL_BUTTON2 1506

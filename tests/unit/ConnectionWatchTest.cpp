@@ -1,0 +1,382 @@
+#include "ConnectionWatch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "AppPaths.h"
+#include "MainWindow.h"
+#include "MessageBoxWatcher.h"
+#include "Rasclass.h"
+#include "Strings.h"
+#include "TempDir.h"
+
+// The watch runs in the real main window against the dial-up test double
+// (tests/doubles/rasapi32): the scenario file says which connections are up, the double's log
+// records every hang-up.
+
+namespace {
+const char kWarningCaption[] = "Wachtposten & Leitungswart";
+const char kNamePrefix[] = "Name: ";
+
+BOOL CALLBACK FindEntryLabel(HWND child, LPARAM lp) {
+  std::string text = GetWindowTextString(child);
+  if (text.compare(0, sizeof kNamePrefix - 1, kNamePrefix) != 0) return TRUE;
+  *reinterpret_cast<std::string*>(lp) = text.substr(sizeof kNamePrefix - 1);
+  return FALSE;
+}
+
+// Plays the user of the watch's warning dialogs from a thread of its own: notes the entry each
+// one names and how many are open at once, and closes each after closeAfterMs.
+class WarningUser {
+ public:
+  explicit WarningUser(DWORD closeAfterMs = 0)
+      : closeAfterMs_(closeAfterMs), thread_([this] { Run(); }) {}
+  ~WarningUser() {
+    stop_ = true;
+    thread_.join();
+  }
+  std::vector<std::string> Names() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return names_;
+  }
+  int MostOpen() const { return mostOpen_; }
+  // Keeps this thread's messages moving (the timers run the watch) until n warnings were seen.
+  bool WaitFor(std::size_t n, DWORD timeoutMs) const {
+    DWORD start = GetTickCount();
+    while (Names().size() < n) {
+      if (GetTickCount() - start >= timeoutMs) return false;
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      Sleep(10);
+    }
+    return true;
+  }
+
+ private:
+  struct Open {
+    HWND hwnd;
+    DWORD since;
+    bool closing;
+  };
+
+  static BOOL CALLBACK Collect(HWND hwnd, LPARAM lp) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId() && GetClassNameString(hwnd) == "#32770" &&
+        GetWindowTextString(hwnd) == kWarningCaption && IsWindowVisible(hwnd))
+      reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    return TRUE;
+  }
+
+  void Run() {
+    std::vector<Open> open;
+    while (!stop_) {
+      std::vector<HWND> now;
+      EnumWindows(&Collect, reinterpret_cast<LPARAM>(&now));
+      open.erase(std::remove_if(open.begin(), open.end(),
+                                [&](const Open& o) {
+                                  return std::find(now.begin(), now.end(), o.hwnd) == now.end();
+                                }),
+                 open.end());
+      for (HWND h : now) {
+        if (std::any_of(open.begin(), open.end(), [h](const Open& o) { return o.hwnd == h; }))
+          continue;
+        std::string name = "?";
+        EnumChildWindows(h, &FindEntryLabel, reinterpret_cast<LPARAM>(&name));
+        std::lock_guard<std::mutex> lock(mutex_);
+        names_.push_back(name);
+        open.push_back({h, GetTickCount(), false});
+      }
+      mostOpen_ = std::max<int>(mostOpen_, static_cast<int>(open.size()));
+      for (Open& o : open) {
+        if (!o.closing && GetTickCount() - o.since >= closeAfterMs_) {
+          PostMessageA(o.hwnd, WM_CLOSE, 0, 0);
+          o.closing = true;
+        }
+      }
+      Sleep(10);
+    }
+  }
+
+  DWORD closeAfterMs_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> mostOpen_{0};
+  mutable std::mutex mutex_;
+  std::vector<std::string> names_;
+  std::thread thread_;
+};
+
+std::string Connection(int n, const std::string& name, int handle, DWORD state = 0x2000,
+                       const std::string& extra = "") {
+  return "[Connection" + std::to_string(n) + "]\r\nName=" + name +
+         "\r\nHandle=" + std::to_string(handle) + "\r\nState=" + std::to_string(state) + "\r\n" +
+         extra;
+}
+
+std::string UserName() {
+  char name[256];
+  DWORD size = sizeof name;
+  return GetUserNameA(name, &size) ? std::string(name) : std::string();
+}
+
+struct ConnectionWatchTest : ::testing::Test {
+  TempDir dir{"conn"};
+
+  void SetUp() override {
+    HMODULE ras = GetModuleHandleA("rasapi32.dll");
+    ASSERT_TRUE(ras != nullptr && GetProcAddress(ras, "WpRasDouble") != nullptr)
+        << "the rasapi32 test double is not loaded (WINEDLLOVERRIDES=rasapi32=n?)";
+    SetProgramDirForTests(dir.path());
+    SetEnvironmentVariableA("WP_RAS_SCENARIO", dir.File("scenario.ini").c_str());
+    SetEnvironmentVariableA("WP_RAS_LOG", dir.File("ras.log").c_str());
+    LanguageOffset = 0;
+    // The wrapper is the program's one static object: forget an earlier test's connections.
+    Scenario("");
+    RasObject.PollConnections(nullptr, nullptr);
+  }
+  void TearDown() override {
+    SetEnvironmentVariableA("WP_RAS_SCENARIO", nullptr);
+    SetEnvironmentVariableA("WP_RAS_LOG", nullptr);
+    SetProgramDirForTests("");
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+  }
+
+  void Scenario(const std::string& text) { WriteFileBytes(dir.File("scenario.ini"), text); }
+  void Files(const std::string& config, const std::string& trusted) {
+    WriteFileBytes(dir.File("Config.ini"), "[Configuration]\r\n" + config);
+    WriteFileBytes(dir.File("User.ini"), "[WhiteConnections]\r\n" + trusted);
+  }
+  // The handles that the double's log shows hung up, in order.
+  std::vector<std::string> HangUps() {
+    std::vector<std::string> handles;
+    std::string log = ReadFileBytes(dir.File("ras.log"));
+    for (std::size_t at = 0; (at = log.find("HangUp ", at)) != std::string::npos; ++at) {
+      std::size_t end = log.find("\r\n", at);
+      std::string line = log.substr(at, end - at);
+      handles.push_back(line.substr(line.rfind(' ') + 1));
+    }
+    return handles;
+  }
+  std::string ConnectionLog() { return ReadFileBytes(dir.File("Connection.log")); }
+};
+
+// The main window that the test's nested timer polls with.
+TFWachtposten_Main* g_form = nullptr;
+int g_nestedPolls = 0;
+std::string g_nestedScenario, g_nestedScenarioPath;
+
+void CALLBACK NestedPoll(HWND, UINT, UINT_PTR, DWORD) {
+  // Another dialer shows up while the first warning is open.
+  if (++g_nestedPolls == 3) WriteFileBytes(g_nestedScenarioPath, g_nestedScenario);
+  g_form->TimerEnumConnTimer();
+}
+}  // namespace
+
+TEST_F(ConnectionWatchTest, TrustIsExactAndLogLinesHaveTheirFields) {
+  StringList trusted = {"1=T-Online", "2=Arcor=Home", "Bare"};
+  EXPECT_TRUE(IsTrustedConnection(trusted, "T-Online"));
+  EXPECT_FALSE(IsTrustedConnection(trusted, "t-online"));
+  EXPECT_FALSE(IsTrustedConnection(trusted, "T-Online "));
+  EXPECT_TRUE(IsTrustedConnection(trusted, "Arcor=Home"));  // only the first "=" separates
+  EXPECT_TRUE(IsTrustedConnection(trusted, "Bare"));
+  EXPECT_FALSE(IsTrustedConnection(StringList(), ""));
+
+  EXPECT_EQ(TRasObj::StateText(0x2000), kConnectedStateText);
+  EXPECT_EQ("1.2.2024 10:00:00     -     anna     -     Home\r\n",
+            ConnectionLogLine("1.2.2024", "10:00:00", "anna", "Home"));
+
+  const std::string dialling = TRasObj::StateText(0);
+  EXPECT_EQ(TableChange::Add, DecideTableChange(false, "", 0));
+  EXPECT_EQ(TableChange::None, DecideTableChange(false, "", 0x2001));
+  EXPECT_EQ(TableChange::Delete, DecideTableChange(true, dialling, 0x2001));
+  EXPECT_EQ(TableChange::None, DecideTableChange(true, dialling, 0));
+  EXPECT_EQ(TableChange::Update, DecideTableChange(true, dialling, 0x2000));
+}
+
+TEST_F(ConnectionWatchTest, UntrustedConnectionHangsUpEveryConnectionAndWarns) {
+  // The settings switch the watch on; its timer finds the connection.
+  Files("DF\xDCLookUp=1\r\n", "1=Home\r\n");
+  Scenario(Connection(1, "Home", 11) + Connection(2, "home", 12, 0));
+  TFWachtposten_Main form;
+  ASSERT_TRUE(form.TimerEnumConn.Enabled());
+  ShowWindow(form.hwnd(), SW_SHOW);
+  {
+    WarningUser user;
+    ASSERT_TRUE(user.WaitFor(1, 5000));
+    EXPECT_EQ(std::vector<std::string>{"home"}, user.Names());
+  }
+  form.TimerEnumConn.SetEnabled(false);
+  EXPECT_EQ((std::vector<std::string>{"11", "12"}), HangUps());
+  EXPECT_FALSE(IsWindowVisible(form.hwnd()));  // back in the tray
+  // Both connections are gone at the next poll, and so are their rows.
+  form.TimerEnumConnTimer();
+  EXPECT_TRUE(ConnectionTable(form.lviewConnections).empty());
+  EXPECT_EQ(2u, HangUps().size());
+}
+
+TEST_F(ConnectionWatchTest, TrustedConnectionIsLoggedOncePerStayConnected) {
+  Files("LogConnections=1\r\n", "1=Home\r\n");
+  TFWachtposten_Main form;
+  HWND table = form.lviewConnections;
+
+  Scenario(Connection(1, "Home", 11, 5));
+  form.TimerEnumConnTimer();
+  EXPECT_EQ((std::vector<ConnectionRow>{{"Home", TRasObj::StateText(5), "0"}}),
+            ConnectionTable(table));
+  EXPECT_FALSE(FileExists(dir.File("Connection.log")));
+
+  Scenario(Connection(1, "Home", 11));
+  form.TimerEnumConnTimer();
+  form.TimerEnumConnTimer();
+  EXPECT_EQ((std::vector<ConnectionRow>{{"Home", kConnectedStateText, "1"}}),
+            ConnectionTable(table));
+  std::string log = ConnectionLog();
+  const std::string header = "DATUM - ZEIT - BENUTZER - VERBINDUNGSNAME\r\n\r\n";
+  const std::string tail = "     -     " + UserName() + "     -     Home\r\n";
+  ASSERT_EQ(0u, log.find(header));
+  std::string line = log.substr(header.size());
+  EXPECT_EQ(tail, line.substr(line.size() - std::min(line.size(), tail.size())));
+  EXPECT_EQ(line.size() - 2, line.find("\r\n"));  // one line: date, blank, time, the rest
+  EXPECT_TRUE(HangUps().empty());
+
+  // Dropped and dialled again: logged again, under the same header.
+  Scenario("");
+  form.TimerEnumConnTimer();
+  EXPECT_TRUE(ConnectionTable(table).empty());
+  Scenario(Connection(1, "Home", 11));
+  form.TimerEnumConnTimer();
+  EXPECT_EQ(log + line, ConnectionLog());
+
+  // Logging off when it connects: handled without a line, and not logged later either.
+  Scenario("");
+  form.TimerEnumConnTimer();
+  Config->SetLogConnections(false);
+  Scenario(Connection(1, "Home", 11));
+  form.TimerEnumConnTimer();
+  Config->SetLogConnections(true);
+  form.TimerEnumConnTimer();
+  EXPECT_EQ((std::vector<ConnectionRow>{{"Home", kConnectedStateText, "1"}}),
+            ConnectionTable(table));
+  EXPECT_EQ(log + line, ConnectionLog());
+
+  // A log that cannot be written loses the entry, and only the entry.
+  DeleteFileA(dir.File("Connection.log").c_str());
+  CreateDirectoryA(dir.File("Connection.log").c_str(), nullptr);
+  Scenario("");
+  form.TimerEnumConnTimer();
+  Scenario(Connection(1, "Home", 11));
+  form.TimerEnumConnTimer();
+  form.TimerEnumConnTimer();
+  EXPECT_EQ((std::vector<ConnectionRow>{{"Home", kConnectedStateText, "1"}}),
+            ConnectionTable(table));
+}
+
+// The timers keep firing in the warning's loop. Polls from inside it never open a second
+// warning on top and never hang up a connection twice; a connection blocked meanwhile is
+// warned about after the first warning has closed.
+TEST_F(ConnectionWatchTest, WatchReenteredFromItsWarningStacksNothing) {
+  Files("", "1=Home\r\n");
+  TFWachtposten_Main form;
+  // The dialer's connection outlives its hang-up.
+  std::string dialer = Connection(1, "Dialer", 21, 0, "HangUpFail=633\r\n");
+  Scenario(dialer);
+  g_form = &form;
+  g_nestedPolls = 0;
+  g_nestedScenario = dialer + Connection(2, "Other", 22, 0);
+  g_nestedScenarioPath = dir.File("scenario.ini");
+  UINT_PTR nested = SetTimer(nullptr, 0, 50, &NestedPoll);
+  {
+    WarningUser user(800);
+    form.TimerEnumConnTimer();
+    KillTimer(nullptr, nested);
+    EXPECT_EQ((std::vector<std::string>{"Dialer", "Other"}), user.Names());
+    EXPECT_EQ(1, user.MostOpen());
+  }
+  EXPECT_GE(g_nestedPolls, 10);
+  EXPECT_EQ((std::vector<std::string>{"21", "22"}), HangUps());
+  g_form = nullptr;
+
+  // Once the warnings are closed, a connection still up is blocked afresh.
+  Scenario(dialer);
+  WarningUser user;
+  form.TimerEnumConnTimer();
+  EXPECT_EQ(std::vector<std::string>{"Dialer"}, user.Names());
+  EXPECT_EQ((std::vector<std::string>{"21", "22", "21"}), HangUps());
+}
+
+TEST_F(ConnectionWatchTest, DisconnectCommandHangsUpEachConnectionAndSaysHow) {
+  Files("", "1=Home\r\n2=Work\r\n");
+  TFWachtposten_Main form;
+  for (int id : {ID_Verbindungtrennen1, ID_Verbindungtrennen2})
+    EXPECT_TRUE(TFWachtposten_Main::CommandAvailable(id));
+  EXPECT_FALSE(GetMenuState(form.MainMenu1, ID_Verbindungtrennen2, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_FALSE(GetMenuState(form.PopupMenu1, ID_Verbindungtrennen1, MF_BYCOMMAND) & MF_GRAYED);
+
+  {
+    MessageBoxWatcher boxes;
+    form.OnMenuCommand(ID_Verbindungtrennen1);
+    EXPECT_EQ(std::vector<std::string>{"Es besteht keine Verbindung zum trennen."}, boxes.Texts());
+  }
+  // The size query misses the second connection: the fetch is tried again and finds both.
+  Scenario("[Connections]\r\nSizeQueryShortBy=1\r\n" + Connection(1, "Home", 11) +
+           Connection(2, "Work", 12, 0x2000, "HangUpFail=6\r\n"));
+  {
+    MessageBoxWatcher boxes;
+    form.OnMenuCommand(ID_Verbindungtrennen2);
+    EXPECT_EQ((std::vector<std::string>{"Die Verbindung wurde getrennt!",
+                                        "Die Verbindung konnte nicht getrennt werden!"}),
+              boxes.Texts());
+  }
+  EXPECT_EQ((std::vector<std::string>{"11", "12"}), HangUps());
+  // Connections that cannot be listed are not reported as none.
+  Scenario("[Connections]\r\nFail=610\r\n");
+  {
+    MessageBoxWatcher boxes;
+    form.OnMenuCommand(ID_Verbindungtrennen1);
+    EXPECT_EQ(std::vector<std::string>{"Die Verbindung konnte nicht getrennt werden!"},
+              boxes.Texts());
+  }
+}
+
+TEST_F(ConnectionWatchTest, DialEventIsAnsweredOnceTheWindowHasBeenShown) {
+  Files("", "");
+  Scenario("[Entry1]\r\nName=Home\r\n" + Connection(1, "Home", 11) +
+           "[Errors]\r\n633=Das Modem ist besetzt.\r\n");
+  RasObject.EnumEntries();
+  TFWachtposten_Main form;
+  const UINT dialEvent = RasObject.DialEventMessage;
+  ASSERT_EQ(RegisterWindowMessageA("RasDialEvent"), dialEvent);
+
+  SendMessageA(form.hwnd(), dialEvent, 0x2000, 0);  // not shown yet: not ours to answer
+  EXPECT_TRUE(form.ListBox3.Items().empty());
+
+  ShowWindow(form.hwnd(), SW_SHOW);
+  ASSERT_NE(nullptr, form.OldWindowProc);
+  WNDPROC before = form.OldWindowProc;
+  ShowWindow(form.hwnd(), SW_HIDE);
+  ShowWindow(form.hwnd(), SW_SHOW);
+  EXPECT_EQ(before, form.OldWindowProc);
+  EXPECT_EQ(reinterpret_cast<LONG_PTR>(&TFWachtposten_Main::MainWindowProc),
+            GetWindowLongPtrA(form.hwnd(), GWLP_WNDPROC));
+
+  SendMessageA(form.hwnd(), dialEvent, 0x2000, 0);
+  SendMessageA(form.hwnd(), dialEvent, 0, 633);
+  SendMessageA(form.hwnd(), dialEvent, 24, 0);  // no text: nothing to add
+  EXPECT_EQ((std::vector<std::string>{kConnectedStateText, "Das Modem ist besetzt."}),
+            form.ListBox3.Items());
+  EXPECT_TRUE(HangUps().empty());  // no row selected: no entry, no hang-up
+
+  form.ListBox3.Select(0);
+  SendMessageA(form.hwnd(), dialEvent, 0x2000, 0);
+  EXPECT_EQ(std::vector<std::string>{"11"}, HangUps());
+
+  // Everything else still reaches the window as before.
+  EXPECT_EQ("Wachtposten", GetWindowTextString(form.hwnd()));
+  SendMessageA(form.hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(form.IsInTray());
+}
