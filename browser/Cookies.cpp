@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "Controls.h"
+#include "FileHandle.h"
 #include "CookiesRes.h"
 #include "MsgBox.h"
 #include "Strings.h"
@@ -22,13 +23,6 @@ constexpr Place kLayout[] = {
     {IDT_CK_LABEL5, 376, 368, 56, 16},
 };
 
-void SetClientSize(HWND dlg, int width, int height) {
-  RECT r = {0, 0, width, height};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_EXSTYLE)));
-  SetWindowPos(dlg, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 void AddColumn(HWND grid, int index, const char* header, int width) {
   LVCOLUMNA col = {};
@@ -48,19 +42,6 @@ void SetCell(HWND grid, int item, int column, const std::string& text) {
                reinterpret_cast<LPARAM>(&it));
 }
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 }  // namespace
 
 std::string CookieContentText(const std::string& fileBytes) {
@@ -110,7 +91,7 @@ void TFCookies::OnInit() {
                reinterpret_cast<LPARAM>(ImageList_Create(1, kRowHeight, ILC_COLOR, 1, 0)));
   AddColumn(grid, 0, "Name", kNameColumnWidth);
   AddColumn(grid, 1, "Datei", kFileColumnWidth);
-  SetClientSize(hwnd(), kClientWidth, kClientHeight);
+  SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
   for (const Place& p : kLayout) MoveWindow(Item(p.id), p.x, p.y, p.width, p.height, FALSE);
   CenterOnDesktop(hwnd());
 
@@ -187,6 +168,7 @@ bool TFCookies::OnCommand(int id, int notifyCode) {
 }
 
 bool TFCookies::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+  if (LinkMessage(msg, wp, lp, links_, result)) return true;
   switch (msg) {
     case WM_NOTIFY: {
       const auto* change = reinterpret_cast<const NMLISTVIEW*>(lp);
@@ -196,14 +178,6 @@ bool TFCookies::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
         StringGrid1Click();
       return false;
     }
-    case WM_CTLCOLORSTATIC:
-      result = static_cast<INT_PTR>(
-          LinkColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), links_));
-      return result != 0;
-    case WM_SETCURSOR:
-      if (!LinkCursor(reinterpret_cast<HWND>(wp), links_)) return false;
-      result = TRUE;
-      return true;
   }
   return false;
 }

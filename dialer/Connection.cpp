@@ -264,13 +264,5 @@ bool TFCheck0190::OnCommand(int id, int notifyCode) {
 
 bool TFCheck0190::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
   std::vector<HWND> links = {Label7.hwnd(), Label8.hwnd()};
-  if (msg == WM_CTLCOLORSTATIC) {
-    result = LinkColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), links);
-    return result != 0;
-  }
-  if (msg == WM_SETCURSOR && LinkCursor(reinterpret_cast<HWND>(wp), links)) {
-    result = TRUE;
-    return true;
-  }
-  return false;
+  return LinkMessage(msg, wp, lp, links, result);
 }

@@ -202,19 +202,8 @@ bool TFDialerOptions::OnCommand(int id, int notifyCode) {
 }
 
 bool TFDialerOptions::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+  if (LinkMessage(msg, wp, lp, links_, result)) return true;
   switch (msg) {
-    case WM_CTLCOLORSTATIC:
-      if (LRESULT brush = LinkColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), links_)) {
-        result = brush;
-        return true;
-      }
-      return false;
-    case WM_SETCURSOR:
-      if (LinkCursor(reinterpret_cast<HWND>(wp), links_)) {
-        result = TRUE;
-        return true;
-      }
-      return false;
     case WM_DESTROY:
       intervalOn_ = CheckBox7.Checked();
       intervalItem_ = ComboBox1.Selected();

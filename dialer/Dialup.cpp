@@ -63,13 +63,6 @@ bool ReadJpegRows(jpeg_decompress_struct* info, JpegErrors* errors, unsigned cha
   return info->err->num_warnings == 0;
 }
 
-void SetClientSize(HWND dlg, int width, int height) {
-  RECT r = {0, 0, width, height};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_EXSTYLE)));
-  SetWindowPos(dlg, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 }  // namespace
 
 bool DecodeJpeg(const std::string& bytes, RgbPicture& out) {
@@ -201,7 +194,7 @@ void TFDialUp::OnInit() {
   Image1.Show(L == 0);
   Image2.Show(L != 0);
 
-  SetClientSize(hwnd(), kClientWidth, kClientHeight);
+  SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
   SetWindowPos(Button1.hwnd(), nullptr, 124, 186, 75, 24, SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowPos(Image1.hwnd(), nullptr, 20, 9, 283, 57, SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowPos(Image2.hwnd(), nullptr, 20, 9, 283, 57, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -43,13 +43,6 @@ HFONT DialogFontVariant(HWND dlg, int height, int weight, bool italic) {
   return CreateFontIndirectA(&lf);
 }
 
-void SetClientSize(HWND dlg, int width, int height) {
-  RECT r = {0, 0, width, height};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_EXSTYLE)));
-  SetWindowPos(dlg, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 }  // namespace
 
 TFAboutBox::TFAboutBox() : ModalDialog(IDD_ABOUTBOX) {}
@@ -70,7 +63,7 @@ void TFAboutBox::OnInit() {
   for (HWND link : links_)
     SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(LinkLabel::Font()), FALSE);
   SendMessageA(hwnd(), DM_SETDEFID, IDB_AB_OKBUTTON, 0);
-  SetClientSize(hwnd(), kClientWidth, kClientHeight);
+  SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
   for (const Place& p : kLayout) MoveWindow(Item(p.id), p.x, p.y, p.width, p.height, FALSE);
   CenterOnDesktop(hwnd());
   FormShow();
@@ -102,17 +95,7 @@ bool TFAboutBox::OnCommand(int id, int notifyCode) {
 }
 
 bool TFAboutBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
-  switch (msg) {
-    case WM_CTLCOLORSTATIC:
-      result = static_cast<INT_PTR>(
-          LinkColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), links_));
-      return result != 0;
-    case WM_SETCURSOR:
-      if (!LinkCursor(reinterpret_cast<HWND>(wp), links_)) return false;
-      result = TRUE;
-      return true;
-  }
-  return false;
+  return LinkMessage(msg, wp, lp, links_, result);
 }
 
 void TFAboutBox::OKButtonClick() { End(IDOK); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ConfigIni.h"
+#include "FileHandle.h"
 #include "MsgBox.h"
 #include "OptionsRes.h"
 #include "Strings.h"
@@ -16,19 +17,6 @@ constexpr int kButtonWidth = 75, kButtonHeight = 25, kButtonTop = 446;
 constexpr int kTabWidth = 10;
 constexpr DWORD kReadChunkBytes = 64 * 1024;
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 }  // namespace
 
 std::string LogPathForKind(const std::string& kind) {

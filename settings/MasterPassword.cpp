@@ -23,13 +23,6 @@ bool MasterStored() {
   return buf[0] != '\0';
 }
 
-void SetClientSize(HWND dlg, int width, int height) {
-  RECT r = {0, 0, width, height};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_EXSTYLE)));
-  SetWindowPos(dlg, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 // The two warning labels are drawn red by the dialog.
 void DrawWarningLabel(const DRAWITEMSTRUCT& di) {
@@ -62,7 +55,7 @@ void TFMasterPassword::OnInit() {
   SetItemText(IDB_MP_BUTTON1, askMode_ ? kAskButton : Text(txt::AcceptButton));
   SetCaption(Text(askMode_ ? txt::AskCaption : txt::DefineCaption));
   SendMessageA(hwnd(), DM_SETDEFID, IDB_MP_BUTTON1, 0);
-  SetClientSize(hwnd(), kClientWidth, kClientHeight);
+  SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
   CenterOnDesktop(hwnd());
 }
 

@@ -104,6 +104,20 @@ LRESULT LinkColors(HDC dc, HWND control, const std::vector<HWND>& links) {
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
+bool LinkMessage(UINT msg, WPARAM wp, LPARAM lp, const std::vector<HWND>& links, INT_PTR& result) {
+  if (msg == WM_CTLCOLORSTATIC) {
+    LRESULT brush = LinkColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), links);
+    if (brush == 0) return false;
+    result = static_cast<INT_PTR>(brush);
+    return true;
+  }
+  if (msg == WM_SETCURSOR && LinkCursor(reinterpret_cast<HWND>(wp), links)) {
+    result = TRUE;
+    return true;
+  }
+  return false;
+}
+
 bool LinkCursor(HWND over, const std::vector<HWND>& links) {
   if (std::find(links.begin(), links.end(), over) == links.end()) return false;
   SetCursor(LoadCursor(nullptr, IDC_HAND));

@@ -91,3 +91,6 @@ class LinkLabel : public Control {
 LRESULT LinkColors(HDC dc, HWND control, const std::vector<HWND>& links);
 // For the parent's WM_SETCURSOR: the hand over a link label. True when it set the cursor.
 bool LinkCursor(HWND over, const std::vector<HWND>& links);
+// Both of the above for a dialog's message handler: true, with the result set, when `msg` was
+// WM_CTLCOLORSTATIC or WM_SETCURSOR for one of the links.
+bool LinkMessage(UINT msg, WPARAM wp, LPARAM lp, const std::vector<HWND>& links, INT_PTR& result);
