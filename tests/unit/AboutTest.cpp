@@ -5,6 +5,7 @@
 #include "AboutRes.h"
 #include "DialogUser.h"
 #include "Strings.h"
+#include "Window.h"
 
 namespace {
 struct Opened {
@@ -36,7 +37,7 @@ bool SetsCursor(HWND dlg, int id) {
 }
 
 void Read(HWND dlg, Seen& seen) {
-  auto text = [&](int id) { return DialogUser::ItemText(dlg, id); };
+  auto text = [&](int id) { return ItemText(dlg, id); };
   seen.caption = GetWindowTextString(dlg);
   seen.product = text(IDT_AB_PRODUCTNAME);
   seen.version = text(IDT_AB_VERSION);
@@ -74,13 +75,13 @@ TEST_F(AboutBoxTest, ShowsTheProductInGermanOpensTheLinksAndClosesOnEnter) {
   Seen seen;
   DialogUser user("Info ...", [&](HWND dlg) {
     Read(dlg, seen);
-    DialogUser::Click(dlg, IDT_AB_LABEL6, STN_CLICKED);
-    DialogUser::Click(dlg, IDT_AB_LABEL5, STN_CLICKED);
+    Click(dlg, IDT_AB_LABEL6, STN_CLICKED);
+    Click(dlg, IDT_AB_LABEL5, STN_CLICKED);
     seen.openedByClicks = opened;
     seen.openAfterClicks = IsWindowVisible(dlg) != FALSE;
     // Enter goes through the dialog's own loop, as a typed key does.
     PostMessageA(GetDlgItem(dlg, IDT_AB_LABEL1), WM_KEYDOWN, VK_RETURN, 0);
-    DialogUser::WaitGone(dlg);
+    WaitGone(dlg);
   });
   TFAboutBox box;
   EXPECT_EQ(IDOK, box.RunModal(nullptr));
@@ -121,7 +122,7 @@ TEST_F(AboutBoxTest, InEnglishOnlyTheDescriptionChanges) {
   DialogUser user("Info ...", [&](HWND dlg) {
     Read(dlg, seen);
     SendMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-    DialogUser::WaitGone(dlg);
+    WaitGone(dlg);
   });
   TFAboutBox box;
   EXPECT_EQ(IDCANCEL, box.RunModal(nullptr));

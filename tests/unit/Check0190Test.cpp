@@ -9,55 +9,27 @@
 
 #include "AppPaths.h"
 #include "Check0190Res.h"
+#include "DialogUser.h"
 #include "MainWindow.h"
 #include "MessageBoxWatcher.h"
+#include "RasDouble.h"
 #include "Rasclass.h"
 #include "Strings.h"
 #include "TempDir.h"
 #include "Window.h"
 
-// The check and its dialog run against the dial-up test double (tests/doubles/rasapi32): the
-// phonebook is the scenario file named by WP_RAS_SCENARIO, deletions are logged to WP_RAS_LOG.
+// The check and its dialog run against the dial-up test double (RasDouble.h).
 
 namespace {
 const char kWarning0190[] =
     "ACHTUNG, es wurde eine 0190er - Einwahlverbindung auf Ihrem Rechner gefunden !!!";
 const char kNothingFound[] = "Es wurden keine verd\xE4" "chtigen Einwahlverbindungen gefunden!";
 constexpr DWORD kPollMs = 10;
-constexpr DWORD kFindTimeoutMs = 5000;
 
 using Texts = std::vector<std::string>;
 
-BOOL CALLBACK CollectBox(HWND h, LPARAM lp) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameString(h) == "#32770" &&
-      GetWindowTextString(h) == "Wachtposten")
-    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-  return TRUE;
-}
-
 // The open message boxes of this process, the newest first.
-std::vector<HWND> OpenBoxes() {
-  std::vector<HWND> found;
-  EnumWindows(&CollectBox, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-BOOL CALLBACK FindDialog(HWND h, LPARAM lp) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  if (pid != GetCurrentProcessId() || !IsWindowVisible(h) || !GetDlgItem(h, IDL_C0_LISTBOX1))
-    return TRUE;
-  *reinterpret_cast<HWND*>(lp) = h;
-  return FALSE;
-}
-
-HWND FindCheckDialog() {
-  HWND found = nullptr;
-  EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+std::vector<HWND> OpenBoxes() { return OpenDialogs(CaptionIs("Wachtposten")); }
 
 // What a user sees in the check dialog, read from another thread while it is open.
 struct DialogView {
@@ -71,11 +43,11 @@ struct DialogView {
   RECT client = {};
 };
 
-std::string ListItem(HWND list, UINT lenMsg, UINT textMsg, int i) {
-  LRESULT len = SendMessageA(list, lenMsg, i, 0);
+std::string ComboItem(HWND combo, int i) {
+  LRESULT len = SendMessageA(combo, CB_GETLBTEXTLEN, i, 0);
   if (len <= 0) return "";
   std::string s(static_cast<std::size_t>(len) + 1, '\0');
-  s.resize(static_cast<std::size_t>(SendMessageA(list, textMsg, i, reinterpret_cast<LPARAM>(&s[0]))));
+  s.resize(static_cast<std::size_t>(SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&s[0]))));
   return s;
 }
 
@@ -87,8 +59,7 @@ DialogView Look(HWND dlg) {
   v.label7 = text(IDT_C0_LABEL7);
   v.label8 = text(IDT_C0_LABEL8);
   HWND list = GetDlgItem(dlg, IDL_C0_LISTBOX1);
-  int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) v.entries.push_back(ListItem(list, LB_GETTEXTLEN, LB_GETTEXT, i));
+  v.entries = ListItems(list);
   v.selected = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
   v.user = text(IDE_C0_EDIT1);
   v.password = text(IDE_C0_EDIT2);
@@ -98,7 +69,7 @@ DialogView Look(HWND dlg) {
   HWND combo = GetDlgItem(dlg, IDC_C0_RASDEVICES);
   int devices = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < devices; ++i)
-    v.devices.push_back(ListItem(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, i));
+    v.devices.push_back(ComboItem(combo, i));
   int device = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
   v.device = device >= 0 ? v.devices[static_cast<std::size_t>(device)] : "<none>";
   v.editsEnabled = IsWindowEnabled(GetDlgItem(dlg, IDE_C0_EDIT1)) != FALSE;
@@ -107,10 +78,6 @@ DialogView Look(HWND dlg) {
   return v;
 }
 
-// The user's actions; each is sent, so it returns once the handler and its boxes are done.
-void Click(HWND dlg, int id, int code = BN_CLICKED) {
-  SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
-}
 void Pick(HWND dlg, int index) {
   SendMessageA(GetDlgItem(dlg, IDL_C0_LISTBOX1), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
   Click(dlg, IDL_C0_LISTBOX1, LBN_SELCHANGE);
@@ -120,11 +87,8 @@ struct Check0190Test : ::testing::Test {
   TempDir dir{"c0190"};
 
   void SetUp() override {
-    HMODULE ras = GetModuleHandleA("rasapi32.dll");
-    ASSERT_TRUE(ras != nullptr && GetProcAddress(ras, "WpRasDouble") != nullptr)
-        << "the rasapi32 test double is not loaded (WINEDLLOVERRIDES=rasapi32=n?)";
-    SetEnvironmentVariableA("WP_RAS_SCENARIO", dir.File("scenario.ini").c_str());
-    SetEnvironmentVariableA("WP_RAS_LOG", dir.File("ras.log").c_str());
+    ASSERT_TRUE(RasDoubleLoaded());
+    UseRasFiles(dir.File("scenario.ini"), dir.File("ras.log"));
     SetProgramDirForTests(dir.path());
     LanguageOffset = 0;
   }
@@ -134,8 +98,7 @@ struct Check0190Test : ::testing::Test {
     Phonebook("");
     RasObject.EnumEntries();
     RasObject.EnumDevices();
-    SetEnvironmentVariableA("WP_RAS_SCENARIO", nullptr);
-    SetEnvironmentVariableA("WP_RAS_LOG", nullptr);
+    UseRasFiles("");
   }
 
   void Phonebook(const std::string& scenario) { WriteFileBytes(dir.File("scenario.ini"), scenario); }
@@ -152,20 +115,12 @@ struct Check0190Test : ::testing::Test {
 
   // Shows the dialog modally while `user` plays it from another thread, then closes it.
   void Show(TFCheck0190& dialog, const std::function<void(HWND)>& user) {
-    std::atomic<bool> played{false};
-    std::thread t([&] {
-      HWND dlg = nullptr;
-      for (DWORD start = GetTickCount(); !dlg && GetTickCount() - start < kFindTimeoutMs;
-           Sleep(kPollMs))
-        dlg = FindCheckDialog();
-      if (!dlg) return;
+    DialogUser player(IDL_C0_LISTBOX1, [&](HWND dlg) {
       user(dlg);
-      played = true;
       Click(dlg, IDB_C0_BUTTON1);
     });
     dialog.RunModal(nullptr);
-    t.join();
-    EXPECT_TRUE(played) << "the check dialog did not show";
+    EXPECT_TRUE(player.Found()) << "the check dialog did not show";
   }
 };
 
@@ -429,19 +384,9 @@ TEST_F(Check0190Test, MainWindowRunsTheCheckAtStartOnItsTimerAndOnItsCommands) {
   TFCheck0190 dialog;
   for (TFCheck0190* made : {static_cast<TFCheck0190*>(nullptr), &dialog}) {
     FCheck0190 = made;
-    std::atomic<bool> shown{false};
-    std::thread user([&] {
-      for (DWORD start = GetTickCount(); GetTickCount() - start < kFindTimeoutMs; Sleep(kPollMs)) {
-        if (HWND dlg = FindCheckDialog()) {
-          shown = true;
-          Click(dlg, IDB_C0_BUTTON1);
-          return;
-        }
-      }
-    });
+    DialogUser user(IDL_C0_LISTBOX1, [](HWND dlg) { Click(dlg, IDB_C0_BUTTON1); });
     checking.OnMenuCommand(ID_Check01901);
-    user.join();
-    EXPECT_TRUE(shown);
+    EXPECT_TRUE(user.Found());
   }
   FCheck0190 = nullptr;
 }

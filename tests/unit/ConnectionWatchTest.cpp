@@ -10,6 +10,7 @@
 #include "AppPaths.h"
 #include "MainWindow.h"
 #include "MessageBoxWatcher.h"
+#include "RasDouble.h"
 #include "Rasclass.h"
 #include "Strings.h"
 #include "TempDir.h"
@@ -127,20 +128,16 @@ struct ConnectionWatchTest : ::testing::Test {
   TempDir dir{"conn"};
 
   void SetUp() override {
-    HMODULE ras = GetModuleHandleA("rasapi32.dll");
-    ASSERT_TRUE(ras != nullptr && GetProcAddress(ras, "WpRasDouble") != nullptr)
-        << "the rasapi32 test double is not loaded (WINEDLLOVERRIDES=rasapi32=n?)";
+    ASSERT_TRUE(RasDoubleLoaded());
     SetProgramDirForTests(dir.path());
-    SetEnvironmentVariableA("WP_RAS_SCENARIO", dir.File("scenario.ini").c_str());
-    SetEnvironmentVariableA("WP_RAS_LOG", dir.File("ras.log").c_str());
+    UseRasFiles(dir.File("scenario.ini"), dir.File("ras.log"));
     LanguageOffset = 0;
     // The wrapper is the program's one static object: forget an earlier test's connections.
     Scenario("");
     RasObject.PollConnections(nullptr, nullptr);
   }
   void TearDown() override {
-    SetEnvironmentVariableA("WP_RAS_SCENARIO", nullptr);
-    SetEnvironmentVariableA("WP_RAS_LOG", nullptr);
+    UseRasFiles("");
     SetProgramDirForTests("");
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}

@@ -15,6 +15,7 @@
 #include "Strings.h"
 #include "TempDir.h"
 #include "TextIds.h"
+#include "WalkFailingStores.h"
 
 // The cookies dialog and the browser clean-up commands of the main window, against the URL
 // cache, cookies folder and registry of the test's Wine session.
@@ -84,18 +85,9 @@ DWORD TypedUrlCount() {
 }
 
 // The system's stores with chosen steps failing.
-struct FailingStores : BrowserStores {
-  int readsBeforeWalkFails = -1;  // -1: the walk never fails
+struct FailingStores : WalkFailingStores {
   bool refuseEntryDeletes = false, noCookiesFolder = false, refuseTypedUrls = false;
 
-  DWORD FirstCacheEntry(const char* pattern, HANDLE& walk, CacheEntry& entry) override {
-    reads_ = 0;
-    return Counted(BrowserStores::FirstCacheEntry(pattern, walk, entry));
-  }
-  DWORD NextCacheEntry(HANDLE walk, CacheEntry& entry) override {
-    if (readsBeforeWalkFails >= 0 && reads_ >= readsBeforeWalkFails) return ERROR_INTERNAL_ERROR;
-    return Counted(BrowserStores::NextCacheEntry(walk, entry));
-  }
   DWORD DeleteCacheEntry(const std::string& url) override {
     return refuseEntryDeletes ? ERROR_WRITE_FAULT : BrowserStores::DeleteCacheEntry(url);
   }
@@ -106,13 +98,6 @@ struct FailingStores : BrowserStores {
     key = nullptr;
     return refuseTypedUrls ? ERROR_ACCESS_DENIED : BrowserStores::OpenTypedUrls(key);
   }
-
- private:
-  DWORD Counted(DWORD status) {
-    if (status == 0) ++reads_;
-    return status;
-  }
-  int reads_ = 0;
 };
 
 // What the user sees of the cookies dialog.
@@ -138,7 +123,7 @@ GridView View(HWND dlg) {
   int n = static_cast<int>(SendMessageA(grid, LVM_GETITEMCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) v.rows.push_back({GridCell(grid, i, 0), GridCell(grid, i, 1)});
   v.selected = static_cast<int>(SendMessageA(grid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  v.memo = DialogUser::ItemText(dlg, IDE_CK_MEMO1);
+  v.memo = ItemText(dlg, IDE_CK_MEMO1);
   return v;
 }
 
@@ -150,10 +135,10 @@ void Select(HWND dlg, int item) {
                reinterpret_cast<LPARAM>(&state));
 }
 
-void ClickDelete(HWND dlg) { DialogUser::Click(dlg, IDT_CK_LABEL6, STN_CLICKED); }
+void ClickDelete(HWND dlg) { Click(dlg, IDT_CK_LABEL6, STN_CLICKED); }
 void ClickClose(HWND dlg) {
-  DialogUser::Click(dlg, IDT_CK_LABEL5, STN_CLICKED);
-  DialogUser::WaitGone(dlg);
+  Click(dlg, IDT_CK_LABEL5, STN_CLICKED);
+  WaitGone(dlg);
 }
 
 std::string Shown(const std::string& file) { return CookieContentText(ReadFileBytes(file)); }
@@ -206,9 +191,9 @@ TEST_F(CookiesTest, ListsShowsAndDeletesSingleCookiesAfterAsking) {
     name = header;
     SendMessageA(grid, LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&col));
     file = header;
-    content = DialogUser::ItemText(dlg, IDT_CK_LABEL1);
-    remove = DialogUser::ItemText(dlg, IDT_CK_LABEL6);
-    close = DialogUser::ItemText(dlg, IDT_CK_LABEL5);
+    content = ItemText(dlg, IDT_CK_LABEL1);
+    remove = ItemText(dlg, IDT_CK_LABEL6);
+    close = ItemText(dlg, IDT_CK_LABEL5);
     GetClientRect(dlg, &client);
 
     Select(dlg, 1);
@@ -258,7 +243,7 @@ TEST_F(CookiesTest, AnEmptyCacheListsNothingAndDeletesNothing) {
     seen = View(dlg);
     ClickDelete(dlg);
     SendMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-    DialogUser::WaitGone(dlg);
+    WaitGone(dlg);
   });
   TFCookies dialog;
   dialog.RunModal(nullptr);
@@ -283,7 +268,7 @@ TEST_F(CookiesTest, AFailedListingOrDeletionIsReported) {
   std::string content;
   DialogUser user("Cookies", [&](HWND dlg) {
     atOpen = View(dlg);
-    content = DialogUser::ItemText(dlg, IDT_CK_LABEL1);
+    content = ItemText(dlg, IDT_CK_LABEL1);
     Select(dlg, 0);
     ClickDelete(dlg);
     afterDelete = View(dlg);
@@ -379,7 +364,7 @@ TEST_F(CookiesTest, MenuCleanupsReportWhatReallyHappened) {
   EXPECT_EQ(CookieEntries(), seen[0].rows);
   DialogUser aboutUser("Info ...", [&](HWND dlg) {
     SendMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-    DialogUser::WaitGone(dlg);
+    WaitGone(dlg);
   });
   form.OnMenuCommand(ID_Info1);
   EXPECT_TRUE(aboutUser.Found());

@@ -10,12 +10,14 @@
 #include "ConfigIni.h"
 #include "Connectionlist.h"
 #include "DialerOptionsRes.h"
+#include "DialogUser.h"
 #include "InputBox.h"
 #include "MainWindow.h"
 #include "MasterPassword.h"
 #include "MessageBoxWatcher.h"
 #include "Password.h"
 #include "PasswordDialogUser.h"
+#include "RasDouble.h"
 #include "Rasclass.h"
 #include "Strings.h"
 #include "TempDir.h"
@@ -27,59 +29,14 @@
 // reads them and works their controls. Every message box is answered by a MessageBoxWatcher.
 
 namespace {
-constexpr DWORD kWaitMs = 5000;
 constexpr DWORD kPollMs = 10;
 using Items = std::vector<std::string>;
 
-struct DialogSearch {
-  int controlId;
-  HWND found;
-};
-
-BOOL CALLBACK VisitDialog(HWND h, LPARAM lp) {
-  auto* s = reinterpret_cast<DialogSearch*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameString(h) == "#32770" &&
-      GetDlgItem(h, s->controlId)) {
-    s->found = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// The visible dialog of this process holding a control with this ID.
-HWND DialogWith(int controlId) {
-  DialogSearch search{controlId, nullptr};
-  EnumWindows(&VisitDialog, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND WaitForDialogWith(int controlId, DWORD timeoutMs = kWaitMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    if (HWND h = DialogWith(controlId)) {
-      // Let WM_INITDIALOG finish before the dialog is read.
-      SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, nullptr);
-      return h;
-    }
-    if (GetTickCount() - start >= timeoutMs) return nullptr;
-    Sleep(kPollMs);
-  }
-}
-
 void WaitUntil(const std::function<bool()>& done) {
   DWORD start = GetTickCount();
-  while (!done() && GetTickCount() - start < kWaitMs) Sleep(kPollMs);
+  while (!done() && GetTickCount() - start < kDialogWaitMs) Sleep(kPollMs);
 }
 
-bool Open(HWND dlg) { return IsWindow(dlg) && IsWindowVisible(dlg); }
-
-// A click that returns once its handler is done (message boxes included).
-void Click(HWND dlg, int id) {
-  SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
-}
 // A click whose handler opens a dialog that the user then has to answer.
 void ClickLater(HWND dlg, int id) {
   PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -91,7 +48,6 @@ bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != 
 int ComboSelection(HWND dlg) {
   return static_cast<int>(SendDlgItemMessageA(dlg, IDC_DO_COMBOBOX1, CB_GETCURSEL, 0, 0));
 }
-std::string TextOf(HWND dlg, int id) { return GetWindowTextString(GetDlgItem(dlg, id)); }
 void Type(HWND dlg, int id, const std::string& text) {
   SendDlgItemMessageA(dlg, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
@@ -101,59 +57,22 @@ void Select(HWND dlg, int listId, int index) {
   SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE),
                reinterpret_cast<LPARAM>(GetDlgItem(dlg, listId)));
 }
-Items ListItems(HWND dlg, int listId) {
-  Items items;
-  int n = static_cast<int>(SendDlgItemMessageA(dlg, listId, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    char buf[512] = {};
-    SendDlgItemMessageA(dlg, listId, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-    items.push_back(buf);
-  }
-  return items;
-}
-
-// Answers the prefix input box that a click has opened.
-void AnswerInputBox(const std::string& text) {
-  HWND box = WaitForDialogWith(kInputBoxEditId);
-  if (!box) return;
-  Type(box, kInputBoxEditId, text);
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  WaitUntil([&] { return !Open(box); });
-}
+Items ListItems(HWND dlg, int listId) { return ::ListItems(GetDlgItem(dlg, listId)); }
 
 // Waits until the dialog is usable again: no message box or input box is open over it.
 void WaitEnabled(HWND dlg) {
   WaitUntil([&] { return IsWindowEnabled(dlg) != FALSE; });
 }
 
-// Plays one showing of a dialog from a thread of its own. A dialog that `play` leaves open is
+// One showing of a dialog, played from a thread of its own. A dialog that `play` leaves open is
 // closed through its title-bar button, so the test never hangs in the dialog.
-class DialogUser {
- public:
-  DialogUser(int controlId, std::function<void(HWND)> play, DWORD findTimeoutMs = kWaitMs)
-      : thread_([=] {
-          HWND dlg = WaitForDialogWith(controlId, findTimeoutMs);
-          if (!dlg) return;
-          found_ = true;
-          play(dlg);
-          WaitEnabled(dlg);
-          if (Open(dlg)) PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-        }) {}
-  ~DialogUser() { Join(); }
-  DialogUser(const DialogUser&) = delete;
-  DialogUser& operator=(const DialogUser&) = delete;
-  bool Found() {
-    Join();
-    return found_;
-  }
-
- private:
-  void Join() {
-    if (thread_.joinable()) thread_.join();
-  }
-  std::atomic<bool> found_{false};
-  std::thread thread_;
-};
+std::function<void(HWND)> ThenClose(std::function<void(HWND)> play) {
+  return [play](HWND dlg) {
+    play(dlg);
+    WaitEnabled(dlg);
+    if (IsOpen(dlg)) PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+  };
+}
 
 struct DialerOptionsTest : ::testing::Test {
   TempDir dir{"dlo"};
@@ -203,7 +122,7 @@ struct DialerOptionsTest : ::testing::Test {
   }
   Items Stored(const char* section) { return UserIni->ReadList(section); }
   INT_PTR Show(std::function<void(HWND)> play) {
-    DialogUser user(IDC_DO_LISTBOX1, std::move(play));
+    DialogUser user(IDC_DO_LISTBOX1, ThenClose(std::move(play)));
     INT_PTR result = FDialerOptions->RunModal(nullptr);
     EXPECT_TRUE(user.Found());
     return result;
@@ -257,8 +176,8 @@ TEST_F(DialerOptionsTest, OkStoresTheListsAndTheFourSettings) {
   } seen;
   INT_PTR result = Show([&](HWND dlg) {
     seen.caption = GetWindowTextString(dlg);
-    seen.ok = TextOf(dlg, IDB_DO_BUTTON1);
-    seen.cancel = TextOf(dlg, IDB_DO_BUTTON2);
+    seen.ok = ItemText(dlg, IDB_DO_BUTTON1);
+    seen.cancel = ItemText(dlg, IDB_DO_BUTTON2);
     seen.prefixes = ListItems(dlg, IDC_DO_LISTBOX1);
     seen.trusted = ListItems(dlg, IDC_DO_LISTBOX2);
     seen.intervalOn = Checked(dlg, IDC_DO_CHECKBOX7);
@@ -269,7 +188,7 @@ TEST_F(DialerOptionsTest, OkStoresTheListsAndTheFourSettings) {
     AnswerInputBox(" 0137 ");  // kept with its blanks
     ClickLater(dlg, IDT_DO_LABEL2);
     AnswerInputBox("0190");  // listed already: refused
-    boxes.WaitForCount(1, kWaitMs);
+    boxes.WaitForCount(1, kDialogWaitMs);
     WaitEnabled(dlg);
     Select(dlg, IDC_DO_LISTBOX1, 0);
     Click(dlg, IDT_DO_LABEL6);
@@ -356,8 +275,8 @@ TEST_F(DialerOptionsTest, CancelStoresNothingAndTheNextShowingReloads) {
   result = Show([&](HWND dlg) {
     seen.prefixes = ListItems(dlg, IDC_DO_LISTBOX1);
     seen.caption = GetWindowTextString(dlg);
-    seen.ok = TextOf(dlg, IDB_DO_BUTTON1);
-    seen.cancel = TextOf(dlg, IDB_DO_BUTTON2);
+    seen.ok = ItemText(dlg, IDB_DO_BUTTON1);
+    seen.cancel = ItemText(dlg, IDB_DO_BUTTON2);
     // Left to the title-bar button.
   });
   EXPECT_EQ(IDCANCEL, result);
@@ -435,14 +354,12 @@ TEST_F(DialerOptionsTest, TheIntervalControlsFollowTheStoredValueAndKeepTheirSta
 }
 
 TEST_F(DialerOptionsTest, ThePickerAddsAPickedOrTypedNameThatIsNotTrustedYet) {
-  HMODULE ras = GetModuleHandleA("rasapi32.dll");
-  ASSERT_TRUE(ras && GetProcAddress(ras, "WpRasDouble"))
-      << "the rasapi32 test double is not loaded (WINEDLLOVERRIDES=rasapi32=n?)";
+  ASSERT_TRUE(RasDoubleLoaded());
   WriteFileBytes(dir.File("scenario.ini"),
                  "[Entry1]\r\nName=Arcor\r\n[Entry2]\r\nName=T-Online\r\n[Entry3]\r\nName=Freenet\r\n");
-  SetEnvironmentVariableA("WP_RAS_SCENARIO", dir.File("scenario.ini").c_str());
+  UseRasFiles(dir.File("scenario.ini"));
   RasObject.EnumEntries();
-  SetEnvironmentVariableA("WP_RAS_SCENARIO", nullptr);
+  UseRasFiles("");
   WriteUser("[WhiteConnections]\r\n1=T-Online\r\n");
   Start();
   MessageBoxWatcher boxes;
@@ -457,19 +374,19 @@ TEST_F(DialerOptionsTest, ThePickerAddsAPickedOrTypedNameThatIsNotTrustedYet) {
     if (!picker) return;
     seen.entries = ListItems(picker, IDC_CL_LISTBOX1);
     seen.caption = GetWindowTextString(picker);
-    seen.add = TextOf(picker, IDB_CL_BUTTON1);
+    seen.add = ItemText(picker, IDB_CL_BUTTON1);
     Click(picker, IDB_CL_BUTTON1);  // nothing typed or selected
     Select(picker, IDC_CL_LISTBOX1, 1);
     Click(picker, IDB_CL_BUTTON1);  // T-Online is trusted already
     Type(picker, IDE_CL_EDIT1, "t-online");
     Click(picker, IDB_CL_BUTTON1);  // typed, and trusted already in another case
-    seen.openAfterRefusals = Open(picker);
+    seen.openAfterRefusals = IsOpen(picker);
     Type(picker, IDE_CL_EDIT1, "Mein ISP");
     Select(picker, IDC_CL_LISTBOX1, 0);
-    seen.editAfterSelect = TextOf(picker, IDE_CL_EDIT1);
+    seen.editAfterSelect = ItemText(picker, IDE_CL_EDIT1);
     Type(picker, IDE_CL_EDIT1, "Mein ISP");
     Click(picker, IDB_CL_BUTTON1);  // the typed name wins over the selected Arcor
-    WaitUntil([&] { return !Open(picker); });
+    WaitUntil([&] { return !IsOpen(picker); });
     WaitEnabled(options);
 
     ClickLater(options, IDT_DO_LABEL3);
@@ -477,7 +394,7 @@ TEST_F(DialerOptionsTest, ThePickerAddsAPickedOrTypedNameThatIsNotTrustedYet) {
     if (!picker) return;
     Select(picker, IDC_CL_LISTBOX1, 0);
     Click(picker, IDB_CL_BUTTON1);
-    WaitUntil([&] { return !Open(picker); });
+    WaitUntil([&] { return !IsOpen(picker); });
     WaitEnabled(options);
     seen.trusted = ListItems(options, IDC_DO_LISTBOX2);
     Click(options, IDB_DO_BUTTON1);
@@ -514,7 +431,7 @@ TEST_F(DialerOptionsTest, ARefusedWriteKeepsTheEditsInTheOpenDialog) {
     WaitEnabled(dlg);
     ClickBox(dlg, IDC_DO_CHECKBOX3);
     Click(dlg, IDB_DO_BUTTON1);
-    seen.openAfterOk = Open(dlg);
+    seen.openAfterOk = IsOpen(dlg);
     seen.prefixes = ListItems(dlg, IDC_DO_LISTBOX1);
     Click(dlg, IDB_DO_BUTTON2);
   });
@@ -535,14 +452,14 @@ TEST_F(DialerOptionsTest, TheMenuCommandsOpenTheDialogOnlyBehindTheMasterPasswor
   EXPECT_TRUE(TFWachtposten_Main::CommandAvailable(ID_N0190berprfung2));
   {
     PasswordDialogUser password({{"", Answer::Escape}});
-    DialogUser options(IDC_DO_LISTBOX1, [](HWND) {}, 1500);
+    DialogUser options(IDC_DO_LISTBOX1, ThenClose([](HWND) {}), 1500);
     form.OnMenuCommand(ID_N0190berprfung1);
     EXPECT_TRUE(password.Seen().found);
     EXPECT_FALSE(options.Found()) << "refused: no dialer options";
   }
   {
     PasswordDialogUser password({{"pw", Answer::Button}});
-    DialogUser options(IDC_DO_LISTBOX1, [](HWND dlg) { Click(dlg, IDB_DO_BUTTON2); });
+    DialogUser options(IDC_DO_LISTBOX1, ThenClose([](HWND dlg) { Click(dlg, IDB_DO_BUTTON2); }));
     form.OnMenuCommand(ID_N0190berprfung2);
     EXPECT_TRUE(password.Seen().found);
     EXPECT_TRUE(options.Found());

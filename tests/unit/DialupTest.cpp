@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "AppPaths.h"
+#include "DialogUser.h"
 #include "DialupRes.h"
 #include "MessageBoxWatcher.h"
 #include "Strings.h"
@@ -30,15 +31,6 @@ struct DialupSeen {
   std::vector<bool> openAfterStep;
 };
 
-BOOL CALLBACK CollectDialup(HWND h, LPARAM lp) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameString(h) == "#32770" &&
-      GetDlgItem(h, IDT_DU_LABEL6))
-    *reinterpret_cast<HWND*>(lp) = h;
-  return TRUE;
-}
-
 // The colour the dialog gives a static control's text.
 COLORREF TextColourOf(HWND dlg, HWND control) {
   HDC dc = CreateCompatibleDC(nullptr);
@@ -49,83 +41,46 @@ COLORREF TextColourOf(HWND dlg, HWND control) {
   return colour;
 }
 
-// Plays the user from a thread of its own while the test's thread runs the dialog's loop:
-// waits for the dialog, notes what it shows, then acts step by step. Message boxes are a
-// MessageBoxWatcher's job.
-class DialupUser {
- public:
-  explicit DialupUser(std::vector<Action> steps)
-      : steps_(std::move(steps)), thread_([this] { Run(); }) {}
-  ~DialupUser() { Join(); }
-
-  const DialupSeen& Seen() {
-    Join();
-    return seen_;
-  }
-
- private:
-  void Join() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-
-  void Run() {
-    HWND dlg = nullptr;
-    DWORD start = GetTickCount();
-    while (!dlg && !stop_ && GetTickCount() - start < 5000) {
-      EnumWindows(&CollectDialup, reinterpret_cast<LPARAM>(&dlg));
-      if (!dlg) Sleep(10);
+// Notes what the dialog shows, then acts step by step.
+void PlayDialup(HWND dlg, const std::vector<Action>& steps, DialupSeen& seen) {
+  auto text = [dlg](int id) { return ItemText(dlg, id); };
+  seen.caption = GetWindowTextString(dlg);
+  seen.button = text(IDB_DU_BUTTON1);
+  seen.label1 = text(IDT_DU_LABEL1);
+  seen.label2 = text(IDT_DU_LABEL2);
+  seen.label3 = text(IDT_DU_LABEL3);
+  seen.label5 = text(IDT_DU_LABEL5);
+  seen.label6 = text(IDT_DU_LABEL6);
+  HWND image1 = GetDlgItem(dlg, IDP_DU_IMAGE1), image2 = GetDlgItem(dlg, IDP_DU_IMAGE2);
+  seen.image1Visible = IsWindowVisible(image1) != FALSE;
+  seen.image2Visible = IsWindowVisible(image2) != FALSE;
+  seen.image1HasPicture = SendMessageA(image1, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+  seen.image2HasPicture = SendMessageA(image2, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+  LOGFONTA lf = {};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dlg, IDT_DU_LABEL2), WM_GETFONT,
+                                                  0, 0)),
+             sizeof lf, &lf);
+  seen.label2Bold = lf.lfWeight >= FW_BOLD;
+  seen.label2Colour = TextColourOf(dlg, GetDlgItem(dlg, IDT_DU_LABEL2));
+  seen.label6Colour = TextColourOf(dlg, GetDlgItem(dlg, IDT_DU_LABEL6));
+  GetClientRect(dlg, &seen.client);
+  GetWindowRect(image1, &seen.image1);
+  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&seen.image1), 2);
+  for (Action step : steps) {
+    switch (step) {
+      case Action::MarkLink:
+        Click(dlg, IDT_DU_LABEL6, STN_CLICKED);
+        break;
+      case Action::Button1:
+        Click(dlg, IDB_DU_BUTTON1);
+        break;
+      case Action::CloseBox:
+        SendMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
     }
-    if (!dlg) return;
-    SendMessageTimeoutA(dlg, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
-    auto text = [dlg](int id) { return GetWindowTextString(GetDlgItem(dlg, id)); };
-    seen_.found = true;
-    seen_.caption = GetWindowTextString(dlg);
-    seen_.button = text(IDB_DU_BUTTON1);
-    seen_.label1 = text(IDT_DU_LABEL1);
-    seen_.label2 = text(IDT_DU_LABEL2);
-    seen_.label3 = text(IDT_DU_LABEL3);
-    seen_.label5 = text(IDT_DU_LABEL5);
-    seen_.label6 = text(IDT_DU_LABEL6);
-    HWND image1 = GetDlgItem(dlg, IDP_DU_IMAGE1), image2 = GetDlgItem(dlg, IDP_DU_IMAGE2);
-    seen_.image1Visible = IsWindowVisible(image1) != FALSE;
-    seen_.image2Visible = IsWindowVisible(image2) != FALSE;
-    seen_.image1HasPicture = SendMessageA(image1, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
-    seen_.image2HasPicture = SendMessageA(image2, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
-    LOGFONTA lf = {};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dlg, IDT_DU_LABEL2), WM_GETFONT,
-                                                    0, 0)),
-               sizeof lf, &lf);
-    seen_.label2Bold = lf.lfWeight >= FW_BOLD;
-    seen_.label2Colour = TextColourOf(dlg, GetDlgItem(dlg, IDT_DU_LABEL2));
-    seen_.label6Colour = TextColourOf(dlg, GetDlgItem(dlg, IDT_DU_LABEL6));
-    GetClientRect(dlg, &seen_.client);
-    GetWindowRect(image1, &seen_.image1);
-    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&seen_.image1), 2);
-    for (Action step : steps_) {
-      // Sent, not posted: each returns once the click and any message it showed are done.
-      switch (step) {
-        case Action::MarkLink:
-          SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDT_DU_LABEL6, STN_CLICKED),
-                       reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDT_DU_LABEL6)));
-          break;
-        case Action::Button1:
-          SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDB_DU_BUTTON1, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDB_DU_BUTTON1)));
-          break;
-        case Action::CloseBox:
-          SendMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-          break;
-      }
-      seen_.openAfterStep.push_back(IsWindow(dlg) && IsWindowVisible(dlg));
-    }
+    seen.openAfterStep.push_back(IsOpen(dlg));
   }
-
-  std::vector<Action> steps_;
-  DialupSeen seen_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
+}
 
 std::string PictureGarbage(int) { return "\xFF\xD8\xFF\xE0 this is no picture at all"; }
 
@@ -140,10 +95,12 @@ struct DialupTest : ::testing::Test {
     DialupPictureBytes = &ResourcePictureBytes;
   }
   DialupSeen Show(int offset, const std::string& entry, std::vector<Action> steps) {
-    DialupUser user(std::move(steps));
+    DialupSeen seen;
+    DialogUser user(IDT_DU_LABEL6, [&](HWND dlg) { PlayDialup(dlg, steps, seen); });
     TFDialUp dialog(offset, entry);
     EXPECT_NE(-1, dialog.RunModal(nullptr));
-    return user.Seen();
+    seen.found = user.Stop();
+    return seen;
   }
   std::string UserIni() const { return dir.File("User.ini"); }
   void Write(const char* key, const char* value) {

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "TempDir.h"
+#include "WalkFailingStores.h"
 
 // These run against the system's own URL cache, cookies folder and registry of the test's Wine
 // session. Every test starts from an empty cache and an empty cookies folder.
@@ -113,22 +114,13 @@ void EmptyCacheAndCookiesFolder() {
 }
 
 // The system's stores with single steps replaced.
-struct ScriptedStores : BrowserStores {
+struct ScriptedStores : WalkFailingStores {
   std::function<DWORD(const std::string&)> deleteEntry;
   std::function<std::string()> cookiesFolder;
-  int readsBeforeWalkFails = -1;  // entries read before the walk fails; -1: never
   std::function<HRESULT(IUrlHistoryStg2**)> createHistory;
   std::function<LONG(HKEY&)> openTypedUrls;
   std::function<LONG(HKEY, const std::string&)> deleteTypedUrl;
 
-  DWORD FirstCacheEntry(const char* pattern, HANDLE& walk, CacheEntry& entry) override {
-    reads_ = 0;
-    return Counted(BrowserStores::FirstCacheEntry(pattern, walk, entry));
-  }
-  DWORD NextCacheEntry(HANDLE walk, CacheEntry& entry) override {
-    if (readsBeforeWalkFails >= 0 && reads_ >= readsBeforeWalkFails) return ERROR_INTERNAL_ERROR;
-    return Counted(BrowserStores::NextCacheEntry(walk, entry));
-  }
   DWORD DeleteCacheEntry(const std::string& url) override {
     return deleteEntry ? deleteEntry(url) : BrowserStores::DeleteCacheEntry(url);
   }
@@ -144,13 +136,6 @@ struct ScriptedStores : BrowserStores {
   LONG DeleteTypedUrl(HKEY key, const std::string& name) override {
     return deleteTypedUrl ? deleteTypedUrl(key, name) : BrowserStores::DeleteTypedUrl(key, name);
   }
-
- private:
-  DWORD Counted(DWORD status) {
-    if (status == 0) ++reads_;
-    return status;
-  }
-  int reads_ = 0;
 };
 
 struct BrowserCleanupTest : ::testing::Test {

@@ -4,7 +4,7 @@
 
 #include "AppPaths.h"
 #include "MessageBoxWatcher.h"
-#include "OptionsDialogUser.h"
+#include "LogViewerReader.h"
 #include "Strings.h"
 #include "TempDir.h"
 

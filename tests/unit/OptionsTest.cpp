@@ -7,7 +7,8 @@
 #include "MainWindow.h"
 #include "MasterPassword.h"
 #include "MessageBoxWatcher.h"
-#include "OptionsDialogUser.h"
+#include "DialogUser.h"
+#include "LogViewerReader.h"
 #include "Password.h"
 #include "PasswordDialogUser.h"
 #include "Strings.h"
@@ -16,6 +17,8 @@
 #include "UserIni.h"
 
 namespace {
+constexpr DWORD kFindOptionsMs = 10000;
+
 bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
 void Toggle(HWND dlg, int id) { SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
@@ -32,7 +35,8 @@ void Arrow(HWND dlg, bool up) {
 }
 
 void AddWord(HWND dlg, const char* typed) {
-  std::thread box = AnswerInputBox(Text(txt::WordCaption), typed);
+  // The click returns only once the box is answered: answer it from another thread.
+  std::thread box([typed] { AnswerInputBox(typed, CaptionIs(Text(txt::WordCaption))); });
   Click(dlg, IDT_OPT_LABEL7);
   box.join();
 }
@@ -79,7 +83,7 @@ struct OptionsTest : ::testing::Test {
   }
   // Runs the dialog on this thread while `script` plays the user.
   INT_PTR Show(std::function<void(HWND)> script) {
-    OptionsDialogUser user(std::move(script));
+    DialogUser user(IDC_OPT_LISTBOX1, std::move(script), kFindOptionsMs);
     TFOptions dialog;
     INT_PTR result = dialog.RunModal(nullptr);
     EXPECT_TRUE(user.Found());
@@ -309,7 +313,7 @@ TEST_F(OptionsTest, TheMenuOpensTheDialogOnlyBehindTheMasterPassword) {
   }
   {
     PasswordDialogUser password({{"pw", Answer::Button}});
-    OptionsDialogUser options(cancel);
+    DialogUser options(IDC_OPT_LISTBOX1, cancel, kFindOptionsMs);
     form.OnMenuCommand(ID_Allgemein2);
     EXPECT_TRUE(password.Seen().found);
     EXPECT_TRUE(options.Found());
@@ -319,7 +323,7 @@ TEST_F(OptionsTest, TheMenuOpensTheDialogOnlyBehindTheMasterPassword) {
   Config->SetPiS(true);
   {
     PasswordDialogUser password({}, 300);
-    OptionsDialogUser options(cancel);
+    DialogUser options(IDC_OPT_LISTBOX1, cancel, kFindOptionsMs);
     form.OnMenuCommand(ID_Allgemein1);
     EXPECT_TRUE(options.Found());
     EXPECT_FALSE(password.Seen().found);

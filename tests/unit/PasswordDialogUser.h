@@ -4,12 +4,11 @@
 // answers step by step. Message boxes are a MessageBoxWatcher's job.
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "DialogUser.h"
 #include "MasterPasswordRes.h"
 #include "Window.h"
 
@@ -35,35 +34,21 @@ struct DialogSeen {
 };
 
 // The visible password dialogs of this process (dialogs with the password edit).
-inline BOOL CALLBACK CollectPasswordDialog(HWND h, LPARAM lp) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameString(h) == "#32770" &&
-      GetDlgItem(h, IDE_MP_EDIT1))
-    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-  return TRUE;
-}
-
-inline std::vector<HWND> PasswordDialogs() {
-  std::vector<HWND> found;
-  EnumWindows(&CollectPasswordDialog, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+inline std::vector<HWND> PasswordDialogs() { return OpenDialogs(HasControl(IDE_MP_EDIT1)); }
 
 class PasswordDialogUser {
  public:
   // `whileOpen` runs on the user's thread once the dialog stands, before the first step.
   explicit PasswordDialogUser(std::vector<DialogStep> steps, DWORD findTimeoutMs = 5000,
                               std::function<void(HWND)> whileOpen = nullptr)
-      : steps_(std::move(steps)), timeout_(findTimeoutMs), whileOpen_(std::move(whileOpen)),
-        thread_([this] { Run(); }) {}
-  ~PasswordDialogUser() { Join(); }
+      : steps_(std::move(steps)), whileOpen_(std::move(whileOpen)),
+        user_(IDE_MP_EDIT1, [this](HWND dlg) { Play(dlg); }, findTimeoutMs) {}
   PasswordDialogUser(const PasswordDialogUser&) = delete;
   PasswordDialogUser& operator=(const PasswordDialogUser&) = delete;
 
   // Stops waiting (when no dialog came) and returns what was seen.
   const DialogSeen& Seen() {
-    Join();
+    seen_.found = user_.Stop();
     return seen_;
   }
 
@@ -71,27 +56,11 @@ class PasswordDialogUser {
   static constexpr DWORD kPollMs = 10;
   static constexpr DWORD kStepTimeoutMs = 5000;
 
-  void Join() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-
-  void Run() {
-    HWND dlg = nullptr;
-    DWORD start = GetTickCount();
-    while (!dlg && !stop_ && GetTickCount() - start < timeout_) {
-      std::vector<HWND> open = PasswordDialogs();
-      if (!open.empty()) dlg = open.front();
-      else Sleep(kPollMs);
-    }
-    if (!dlg) return;
-    // Let WM_INITDIALOG finish its sizing before reading the dialog.
-    SendMessageTimeoutA(dlg, WM_NULL, 0, 0, SMTO_NORMAL, kStepTimeoutMs, nullptr);
-    seen_.found = true;
+  void Play(HWND dlg) {
     seen_.caption = GetWindowTextString(dlg);
-    seen_.button = GetWindowTextString(GetDlgItem(dlg, IDB_MP_BUTTON1));
-    seen_.label1 = GetWindowTextString(GetDlgItem(dlg, IDT_MP_LABEL1));
-    seen_.label3 = GetWindowTextString(GetDlgItem(dlg, IDT_MP_LABEL3));
+    seen_.button = ItemText(dlg, IDB_MP_BUTTON1);
+    seen_.label1 = ItemText(dlg, IDT_MP_LABEL1);
+    seen_.label3 = ItemText(dlg, IDT_MP_LABEL3);
     seen_.label1Visible = IsWindowVisible(GetDlgItem(dlg, IDT_MP_LABEL1)) != FALSE;
     seen_.label2Visible = IsWindowVisible(GetDlgItem(dlg, IDT_MP_LABEL2)) != FALSE;
     seen_.label3Visible = IsWindowVisible(GetDlgItem(dlg, IDT_MP_LABEL3)) != FALSE;
@@ -103,9 +72,7 @@ class PasswordDialogUser {
       SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.text.c_str()));
       switch (step.answer) {
         case Answer::Button:
-          // Sent, not posted: it returns once the click and any message it showed are done.
-          SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDB_MP_BUTTON1, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDB_MP_BUTTON1)));
+          Click(dlg, IDB_MP_BUTTON1);
           break;
         case Answer::CloseBox:
           SendMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -120,7 +87,7 @@ class PasswordDialogUser {
       }
       int atOnce = static_cast<int>(PasswordDialogs().size());
       if (atOnce > seen_.dialogsAtOnce) seen_.dialogsAtOnce = atOnce;
-      seen_.openAfterStep.push_back(IsWindow(dlg) && IsWindowVisible(dlg));
+      seen_.openAfterStep.push_back(IsOpen(dlg));
     }
   }
 
@@ -130,14 +97,12 @@ class PasswordDialogUser {
   // Enter and Esc are used only where they end the dialog: wait for that.
   static void WaitUntilHandled(HWND dlg) {
     DWORD start = GetTickCount();
-    while (IsWindow(dlg) && IsWindowVisible(dlg) && GetTickCount() - start < kStepTimeoutMs)
+    while (IsOpen(dlg) && GetTickCount() - start < kStepTimeoutMs)
       Sleep(kPollMs);
   }
 
   std::vector<DialogStep> steps_;
-  DWORD timeout_;
   std::function<void(HWND)> whileOpen_;
   DialogSeen seen_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
+  DialogUser user_;  // last: its thread uses the members above
 };

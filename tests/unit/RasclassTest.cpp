@@ -4,10 +4,10 @@
 
 #include <ras.h>
 
+#include "RasDouble.h"
 #include "TempDir.h"
 
-// The wrapper runs against the dial-up test double (tests/doubles/rasapi32), which serves the
-// scenario file named by WP_RAS_SCENARIO and logs hang-ups and deletions to WP_RAS_LOG.
+// The wrapper runs against the dial-up test double (RasDouble.h).
 
 namespace {
 
@@ -37,15 +37,11 @@ struct RasclassTest : ::testing::Test {
   TempDir dir{"ras"};
 
   void SetUp() override {
-    HMODULE ras = GetModuleHandleA("rasapi32.dll");
-    ASSERT_TRUE(ras != nullptr && GetProcAddress(ras, "WpRasDouble") != nullptr)
-        << "the rasapi32 test double is not loaded (WINEDLLOVERRIDES=rasapi32=n?)";
-    SetEnvironmentVariableA("WP_RAS_SCENARIO", dir.File("scenario.ini").c_str());
-    SetEnvironmentVariableA("WP_RAS_LOG", dir.File("ras.log").c_str());
+    ASSERT_TRUE(RasDoubleLoaded());
+    UseRasFiles(dir.File("scenario.ini"), dir.File("ras.log"));
   }
   void TearDown() override {
-    SetEnvironmentVariableA("WP_RAS_SCENARIO", nullptr);
-    SetEnvironmentVariableA("WP_RAS_LOG", nullptr);
+    UseRasFiles("");
   }
 
   void Scenario(const std::string& text) { WriteFileBytes(dir.File("scenario.ini"), text); }

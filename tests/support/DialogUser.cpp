@@ -1,0 +1,108 @@
+#include "DialogUser.h"
+
+#include "InputBox.h"
+#include "Window.h"
+
+namespace {
+constexpr DWORD kPollMs = 10;
+
+struct Search {
+  const DialogMatch* match;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK Visit(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<Search*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameString(h) == "#32770" &&
+      (*s->match)(h))
+    s->found.push_back(h);
+  return TRUE;
+}
+}  // namespace
+
+DialogMatch CaptionIs(std::string caption) {
+  return [caption](HWND h) { return GetWindowTextString(h) == caption; };
+}
+
+DialogMatch HasControl(int controlId) {
+  return [controlId](HWND h) { return GetDlgItem(h, controlId) != nullptr; };
+}
+
+std::vector<HWND> OpenDialogs(const DialogMatch& match) {
+  Search s = {&match, {}};
+  EnumWindows(&Visit, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND WaitForDialog(const DialogMatch& match, DWORD timeoutMs, const std::atomic<bool>* stop) {
+  for (DWORD start = GetTickCount(); !(stop && *stop); Sleep(kPollMs)) {
+    std::vector<HWND> open = OpenDialogs(match);
+    if (!open.empty()) {
+      // Let WM_INITDIALOG and whatever it showed finish before the dialog is read.
+      SendMessageTimeoutA(open.front(), WM_NULL, 0, 0, SMTO_NORMAL, kDialogWaitMs, nullptr);
+      return open.front();
+    }
+    if (GetTickCount() - start >= timeoutMs) break;
+  }
+  return nullptr;
+}
+
+HWND WaitForDialogWith(int controlId, DWORD timeoutMs) {
+  return WaitForDialog(HasControl(controlId), timeoutMs);
+}
+
+bool IsOpen(HWND dlg) { return IsWindow(dlg) && IsWindowVisible(dlg); }
+
+bool WaitGone(HWND dlg, DWORD timeoutMs) {
+  for (DWORD start = GetTickCount(); IsWindow(dlg); Sleep(kPollMs))
+    if (GetTickCount() - start >= timeoutMs) return false;
+  return true;
+}
+
+void Click(HWND dlg, int id, int code) {
+  SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+std::string ItemText(HWND dlg, int id) { return GetWindowTextString(GetDlgItem(dlg, id)); }
+
+std::vector<std::string> ListItems(HWND list) {
+  std::vector<std::string> items;
+  int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    std::string s(static_cast<std::size_t>(SendMessageA(list, LB_GETTEXTLEN, i, 0)) + 1, '\0');
+    s.resize(static_cast<std::size_t>(SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&s[0]))));
+    items.push_back(s);
+  }
+  return items;
+}
+
+void AnswerInputBox(const char* text, const DialogMatch& which) {
+  HWND box = WaitForDialog(
+      [&](HWND h) { return GetDlgItem(h, kInputBoxEditId) && (!which || which(h)); });
+  if (!box) return;
+  if (text) SendDlgItemMessageA(box, kInputBoxEditId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  // Posted: the box's own loop ends it, as a real click would.
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(text ? IDOK : IDCANCEL, BN_CLICKED), 0);
+  for (DWORD start = GetTickCount(); IsOpen(box) && GetTickCount() - start < kDialogWaitMs;)
+    Sleep(kPollMs);
+}
+
+DialogUser::DialogUser(DialogMatch match, std::function<void(HWND)> play, DWORD findTimeoutMs)
+    : thread_([this, match, play, findTimeoutMs] {
+        HWND dlg = WaitForDialog(match, findTimeoutMs, &stop_);
+        if (!dlg) return;
+        found_ = true;
+        play(dlg);
+      }) {}
+
+bool DialogUser::Found() {
+  if (thread_.joinable()) thread_.join();
+  return found_;
+}
+
+bool DialogUser::Stop() {
+  stop_ = true;
+  return Found();
+}
