@@ -75,20 +75,7 @@ e2e::Process StartHolder(int count, const e2e::ProgramDir& dir, bool folders = f
 }
 
 // Under Wine the process times of another process are of no use; the Unix side has them, and
-// drive Z: shows its /proc.
-std::string ReadWhole(const std::string& path) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return std::string();
-  std::string out;
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-  CloseHandle(f);
-  return out;
-}
-
-// The Unix processes whose /proc file `file` holds `text`.
+// drive Z: shows its /proc. The Unix processes whose /proc file `file` holds `text`.
 std::vector<std::string> UnixPidsWith(const char* file, const std::string& text) {
   std::vector<std::string> pids;
   WIN32_FIND_DATAA fd;
@@ -97,7 +84,7 @@ std::vector<std::string> UnixPidsWith(const char* file, const std::string& text)
   do {
     std::string name = fd.cFileName;
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string content = ReadWhole("Z:\\proc\\" + name + "\\" + file);
+    std::string content = ReadFileBytes("Z:\\proc\\" + name + "\\" + file);
     std::replace(content.begin(), content.end(), '\0', ' ');  // the Unix argv is split at blanks
     if (content.find(text) != std::string::npos) pids.push_back(name);
   } while (FindNextFileA(find, &fd));
@@ -107,7 +94,7 @@ std::vector<std::string> UnixPidsWith(const char* file, const std::string& text)
 
 // User and system CPU seconds of a Unix process (clock ticks of 1/100 s).
 double UnixCpuSeconds(const std::string& pid) {
-  std::string stat = ReadWhole("Z:\\proc\\" + pid + "\\stat");
+  std::string stat = ReadFileBytes("Z:\\proc\\" + pid + "\\stat");
   std::size_t paren = stat.rfind(')');
   if (paren == std::string::npos) return 0;
   std::vector<std::string> fields;
@@ -233,7 +220,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> serverPids;
   if (prefix[0])
     for (const std::string& pid : UnixPidsWith("environ", std::string("WINEPREFIX=") + prefix))
-      if (ReadWhole("Z:\\proc\\" + pid + "\\comm").find("wineserver") == 0)
+      if (ReadFileBytes("Z:\\proc\\" + pid + "\\comm").find("wineserver") == 0)
         serverPids.push_back(pid);
   auto unixCpu = [](const std::vector<std::string>& pids) {
     double s = 0;

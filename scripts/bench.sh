@@ -7,16 +7,8 @@ scripts/setup.sh
 . scripts/wine-env.sh
 scripts/build.sh
 [ "$WP_ARCH" = i686 ] || scripts/build.sh "$WP_ARCH"
-wp_ensure_display
-run_dir=$(mktemp -d "${TMPDIR:-/tmp}/wp-bench.XXXXXX")
-cleanup() {
-  WINEPREFIX="$run_dir/prefix" wineserver -k 2>/dev/null || true
-  rm -rf "$run_dir"
-  wp_stop_display
-}
-trap cleanup EXIT
-wp_make_prefix "$run_dir/prefix"
-export WINEPREFIX="$run_dir/prefix"
+wp_run_session bench
+export WINEPREFIX="$WP_RUN_DIR/prefix"
 export WP_PRODUCT_DIR="Z:$(pwd -P | tr / '\\')\\$WP_BUILD_DIR\\Wachtposten"
 echo "Wine $("$WP_WINE" --version 2>/dev/null), $WP_ARCH build"
 "$WP_WINE" "$WP_BUILD_DIR/bench/StartupBench.exe" "${1:-10}"

@@ -7,16 +7,9 @@ scripts/setup.sh
 . scripts/wine-env.sh
 scripts/build.sh "$WP_ARCH"
 unset DISPLAY
-wp_ensure_display
-work=$(mktemp -d "${TMPDIR:-/tmp}/wp-shot.XXXXXX")
-cleanup() {
-  WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-  wp_stop_display
-}
-trap cleanup EXIT
+wp_run_session shot
+work=$WP_RUN_DIR
 export WINEPREFIX="$work/prefix"
-wp_make_prefix "$WINEPREFIX"
 mkdir -p "$work/Wachtposten"
 cp "$WP_BUILD_DIR"/Wachtposten/* "$work/Wachtposten/"
 printf '[Configuration]\r\nLanguage=de\r\nExclusivWindowCount=1\r\n' > "$work/Wachtposten/Config.ini"

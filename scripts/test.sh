@@ -6,16 +6,8 @@ scripts/setup.sh
 . scripts/wine-env.sh
 scripts/build.sh
 [ "$WP_ARCH" = i686 ] || { echo "Wine runs no 32-bit code here: testing the 64-bit build"; scripts/build.sh "$WP_ARCH"; }
-wp_ensure_display
-run_dir=$(mktemp -d "${TMPDIR:-/tmp}/wp-test.XXXXXX")
-cleanup() {
-  WINEPREFIX="$run_dir/prefix" wineserver -k 2>/dev/null || true
-  rm -rf "$run_dir"
-  wp_stop_display
-}
-trap cleanup EXIT
-wp_make_prefix "$run_dir/prefix"
-export WP_TEST_PREFIX="$run_dir/prefix"
-export TMPDIR="$run_dir"
+wp_run_session test
+export WP_TEST_PREFIX="$WP_RUN_DIR/prefix"
+export TMPDIR="$WP_RUN_DIR"
 cd "$WP_BUILD_DIR"
 ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@"

@@ -65,3 +65,18 @@ wp_make_prefix() {
     WINEPREFIX="$dir" wineserver -w
   fi
 }
+
+# A session of its own for one script run: a temporary folder $WP_RUN_DIR with a ready Wine
+# prefix in $WP_RUN_DIR/prefix, a display, and a trap that ends Wine and removes it all on exit.
+wp_run_session() {
+  WP_RUN_DIR=$(mktemp -d "${TMPDIR:-/tmp}/wp-$1.XXXXXX")
+  trap _wp_end_session EXIT
+  wp_ensure_display
+  wp_make_prefix "$WP_RUN_DIR/prefix"
+}
+
+_wp_end_session() {
+  WINEPREFIX="$WP_RUN_DIR/prefix" wineserver -k 2>/dev/null || true
+  rm -rf "$WP_RUN_DIR"
+  wp_stop_display
+}

@@ -142,33 +142,6 @@ std::wstring ToWide(const std::string& s) {
   return out;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                         FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return std::string();
-  std::string out;
-  char buf[4096];
-  DWORD got = 0;
-  while (::ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-  CloseHandle(f);
-  return out;
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = bytes.empty() ||
-            (::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-             written == bytes.size());
-  CloseHandle(f);
-  return ok;
-}
-
-bool FileExists(const std::string& path) { return ::FileExists(path); }
-
-void RemoveTree(const std::string& path) { ::RemoveTree(path); }
 
 // ---- ProgramDir ----
 

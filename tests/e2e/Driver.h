@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "TempDir.h"
+
 namespace e2e {
 
 // Time-outs. A Wachtposten start costs 1-3 s under Wine; the start limit leaves room for a
@@ -37,10 +39,10 @@ std::string ToAnsi(const std::wstring& s);   // to code page 1252; unmappable ch
 std::wstring ToWide(const std::string& s);   // from code page 1252
 
 // Whole files (bytes as they are).
-std::string ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
-bool FileExists(const std::string& path);
-void RemoveTree(const std::string& path);
+using ::FileExists;
+using ::ReadFileBytes;
+using ::RemoveTree;
+using ::WriteFileBytes;
 
 // A fresh program directory under the temp folder, removed with its contents at the end.
 class ProgramDir {

@@ -18,6 +18,22 @@ constexpr double kStartWaitMs = 3000;
 // Weckruf's own bound: at most 3 s for a started main window, then two sends of at most 5 s.
 constexpr DWORD kLauncherRunMs = e2e::kStartTimeoutMs + 2 * e2e::kSendTimeoutMs;
 
+// A browser window directly behind the first window of the z-order, which the main program
+// never examines. Large, so that the main program's own scan leaves it alone.
+const char kBrowserTitle[] = "Gewinnspiel - Microsoft Internet Explorer";
+
+std::vector<e2e::WindowSpec> BrowserBehindAFrontWindow() {
+  e2e::WindowSpec browser;
+  browser.title = kBrowserTitle;
+  browser.width = 800;
+  browser.height = 600;
+  e2e::WindowSpec front;
+  front.className = "FixtureFront";
+  front.title = "Vorne";
+  front.front = true;
+  return {browser, front};
+}
+
 // A main program the launcher started (so no Process of ours): found by its window and ended
 // when the test ends, so that the next test finds none.
 class StartedByLauncher {
@@ -134,16 +150,7 @@ void ExpectOneErrorBox(Process& launcher) {
 TEST(Launcher, StartsTheMainProgramWhichClosesTheFrontBrowserWindowAndListsIt) {
   ProgramDir dir("Weckruf e2e");
   ASSERT_TRUE(dir.CopyProduct({"Wachtposten.exe", "Rufsperre.dll", "Weckruf.exe"}));
-  // Large, so that the main program's own scan leaves it alone.
-  e2e::WindowSpec browser;
-  browser.title = "Gewinnspiel - Microsoft Internet Explorer";
-  browser.width = 800;
-  browser.height = 600;
-  e2e::WindowSpec front;
-  front.className = "FixtureFront";
-  front.title = "Vorne";
-  front.front = true;
-  e2e::FixtureWindows fixtures({browser, front});
+  e2e::FixtureWindows fixtures(BrowserBehindAFrontWindow());
   ASSERT_TRUE(fixtures.ok());
   ASSERT_EQ(nullptr, e2e::FindTopWindow("TFWachtposten_Main"));
 
@@ -157,8 +164,8 @@ TEST(Launcher, StartsTheMainProgramWhichClosesTheFrontBrowserWindowAndListsIt) {
   std::vector<e2e::CloseRequest> closes = fixtures.CloseRequests();
   ASSERT_EQ(1u, closes.size());
   EXPECT_EQ("SC_CLOSE", closes[0].kind);
-  EXPECT_EQ(browser.title, closes[0].title);
-  EXPECT_EQ(browser.title, IniValue(dir.File("User.ini"), "Windows", "1"));
+  EXPECT_EQ(kBrowserTitle, closes[0].title);
+  EXPECT_EQ(kBrowserTitle, IniValue(dir.File("User.ini"), "Windows", "1"));
   EXPECT_EQ("", IniValue(dir.File("User.ini"), "Windows", "2"));
 }
 
@@ -212,15 +219,7 @@ TEST(Launcher, ARequestAnsweredInsideAStartUpBoxKeepsTheStoredToCloseList) {
   ASSERT_TRUE(dir.CopyProduct({"Wachtposten.exe", "Rufsperre.dll", "Weckruf.exe"}));
   ASSERT_TRUE(dir.MakeDir("Config.ini"));
   ASSERT_TRUE(dir.WriteFile("User.ini", "[Windows]\r\n1=Alt\r\n"));
-  e2e::WindowSpec browser;
-  browser.title = "Gewinnspiel - Microsoft Internet Explorer";
-  browser.width = 800;
-  browser.height = 600;
-  e2e::WindowSpec front;
-  front.className = "FixtureFront";
-  front.title = "Vorne";
-  front.front = true;
-  e2e::FixtureWindows fixtures({browser, front});
+  e2e::FixtureWindows fixtures(BrowserBehindAFrontWindow());
   ASSERT_TRUE(fixtures.ok());
 
   Process launcher(dir.Exe("Weckruf.exe"));
@@ -232,7 +231,7 @@ TEST(Launcher, ARequestAnsweredInsideAStartUpBoxKeepsTheStoredToCloseList) {
 
   EXPECT_EQ(1u, fixtures.CloseRequests().size());
   EXPECT_EQ("Alt", IniValue(dir.File("User.ini"), "Windows", "1"));
-  EXPECT_EQ(browser.title, IniValue(dir.File("User.ini"), "Windows", "2"));
+  EXPECT_EQ(kBrowserTitle, IniValue(dir.File("User.ini"), "Windows", "2"));
 }
 
 TEST(Launcher, EndsQuietlyWhenTheMainProgramIsMissing) {

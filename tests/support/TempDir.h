@@ -17,7 +17,8 @@ class TempDir {
   std::string path_;
 };
 
+// Whole files, bytes as they are. Reading shares the file with a program that holds it open.
 std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& path);
