@@ -42,8 +42,13 @@ class Commands : public ::testing::Test {
     EXPECT_NE(main, nullptr) << "no main window";
     return main;
   }
+  // Waits until it is shown, too: a dialog found the moment it is created is still hidden
+  // and shows only when its modal loop first goes idle.
   HWND WaitForPasswordDialog(const char* caption) {
-    return WaitForTopWindow("#32770", caption, proc_.pid(), kStartTimeoutMs);
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopWindow("#32770", caption, proc_.pid())) && IsWindowVisible(found); },
+              kStartTimeoutMs);
+    return found && IsWindowVisible(found) ? found : nullptr;
   }
   // Types into the dialog's edit and presses its button.
   void Answer(HWND dialog, const std::string& password) {
