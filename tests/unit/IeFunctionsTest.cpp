@@ -2,7 +2,6 @@
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
-#include <shlobj.h>
 #include <urlhist.h>
 #include <wininet.h>
 
