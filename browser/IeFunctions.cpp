@@ -71,6 +71,28 @@ class KeyHandle {
   HKEY key_ = nullptr;
 };
 
+bool FileIsAbsent(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return length && length < sizeof full ? std::string(full, length) : std::string();
+}
+
+// Whether path names a file in folder or in one of its subfolders; both are made full first,
+// so "..", forward slashes and letter case cannot lead out of it.
+bool IsInFolder(const std::string& path, const std::string& folder) {
+  std::string file = FullPath(path), root = FullPath(folder);
+  if (file.empty() || root.empty()) return false;
+  if (root.back() != '\\') root += '\\';
+  return file.size() > root.size() &&
+         CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, file.c_str(),
+                        static_cast<int>(root.size()), root.c_str(),
+                        static_cast<int>(root.size())) == CSTR_EQUAL;
+}
+
 }  // namespace
 
 bool DeleteCookies(BrowserStores& stores) {
@@ -95,16 +117,26 @@ bool DeleteCookies(BrowserStores& stores) {
 }
 
 bool DeleteCookie(const std::string& url, const std::string& file, BrowserStores& stores) {
-  if (stores.DeleteCacheEntry(url) != 0) return false;
+  if (url.empty()) return false;
+  // An entry that is gone already is what the user asked for.
+  DWORD removed = stores.DeleteCacheEntry(url);
+  if (removed != 0 && removed != ERROR_FILE_NOT_FOUND) return false;
   std::string folder = stores.CookiesFolder();
   if (folder.empty()) return false;
+  if (file.empty()) return true;
 
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(file.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return true;
+  if (search == INVALID_HANDLE_VALUE) return FileIsAbsent(GetLastError());
   FindClose(search);
-  // Only ever a file of the cookies folder, whatever folder the caller's path names.
-  return DeleteFileA((folder + "\\" + found.cFileName).c_str()) != FALSE;
+  // The file found, in the folder the path names: a cookie may sit in a subfolder (Low\ on
+  // Windows) beside a namesake in the folder itself.
+  std::string::size_type slash = file.find_last_of("\\/");
+  std::string path = (slash == std::string::npos ? std::string() : file.substr(0, slash + 1)) +
+                     found.cFileName;
+  // Never a file outside the cookies folder, whatever the cache names.
+  if (!IsInFolder(path, folder)) return false;
+  return DeleteFileA(path.c_str()) || FileIsAbsent(GetLastError());
 }
 
 bool ListCookies(std::vector<CookieRow>& rows, BrowserStores& stores) {

@@ -21,9 +21,9 @@ struct CookieRow {
 // the cache removes it once it is released.
 bool DeleteCookies(BrowserStores& stores = SystemBrowserStores());
 
-// Deletes one cookie: its cache entry by source URL name, then its file if that still exists
-// (the file of that name in the cookies folder). Stops at the first failure; true when both
-// are gone.
+// Deletes one cookie: its cache entry by source URL name, then its file, at the full path given,
+// if that still exists and lies in the cookies folder or below it. Stops at the first failure;
+// true when both are gone, also when they were gone before.
 bool DeleteCookie(const std::string& url, const std::string& file,
                   BrowserStores& stores = SystemBrowserStores());
 

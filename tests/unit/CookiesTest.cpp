@@ -7,6 +7,7 @@
 #include <set>
 
 #include "AppPaths.h"
+#include "BrowserData.h"
 #include "CookiesRes.h"
 #include "DialogUser.h"
 #include "MainCommands.h"
@@ -18,37 +19,17 @@
 #include "WalkFailingStores.h"
 
 // The cookies dialog and the browser clean-up commands of the main window, against the URL
-// cache, cookies folder and registry of the test's Wine session.
+// cache, cookies folder and registry of the test's Wine session; none runs outside a prefix
+// the harness made for it.
 
 bool operator==(const CookieRow& a, const CookieRow& b) { return a.url == b.url && a.file == b.file; }
 void PrintTo(const CookieRow& row, std::ostream* os) { *os << "{" << row.url << ", " << row.file << "}"; }
 
 namespace {
-const char kTypedUrls[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-
 std::vector<CookieRow> CookieEntries() {
   std::vector<CookieRow> rows;
   EXPECT_TRUE(ListCookies(rows));
   return rows;
-}
-
-std::set<std::string> CacheUrls() {
-  std::set<std::string> urls;
-  std::vector<char> block(1 << 16);
-  auto* record = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(block.data());
-  DWORD size = static_cast<DWORD>(block.size());
-  HANDLE walk = FindFirstUrlCacheEntryA(nullptr, record, &size);
-  if (!walk) return urls;
-  do {
-    urls.insert(record->lpszSourceUrlName);
-    size = static_cast<DWORD>(block.size());
-  } while (FindNextUrlCacheEntryA(walk, record, &size));
-  FindCloseUrlCache(walk);
-  return urls;
-}
-
-void EmptyCache() {
-  for (const std::string& url : CacheUrls()) DeleteUrlCacheEntryA(url.c_str());
 }
 
 // A persistent cookie as a browser stores it: a cache entry and its file.
@@ -68,7 +49,7 @@ void SeedPage(const std::string& url) {
 
 void WriteTypedUrl(const char* name) {
   HKEY key;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kTypedUrls, 0, nullptr, 0,
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, nullptr, 0,
                                            KEY_ALL_ACCESS, nullptr, &key, nullptr));
   RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>("http://x.example/"), 18);
   RegCloseKey(key);
@@ -76,7 +57,7 @@ void WriteTypedUrl(const char* name) {
 
 DWORD TypedUrlCount() {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrls, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
   DWORD count = 0;
   RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
                    nullptr, nullptr, nullptr);
@@ -148,13 +129,13 @@ struct CookiesTest : ::testing::Test {
   void SetUp() override {
     SetProgramDirForTests(dir.path());
     LanguageOffset = 0;
-    EmptyCache();
-    RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrls);
+    EmptyUrlCache();
+    DeleteTypedUrlsKey();
   }
   void TearDown() override {
     CleanupStores = &SystemBrowserStores();
-    EmptyCache();
-    RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrls);
+    EmptyUrlCache();
+    DeleteTypedUrlsKey();
     SetProgramDirForTests("");
     LanguageOffset = 0;
   }
@@ -176,7 +157,7 @@ TEST_F(CookiesTest, ListsShowsAndDeletesSingleCookiesAfterAsking) {
   ASSERT_FALSE(secondFile.empty());
 
   MessageBoxWatcher boxes(IDNO);
-  GridView atOpen, second, afterNo, afterYes;
+  GridView atOpen, second, afterNo, afterYes, afterGone;
   std::string name, file, content, remove, close;
   RECT client = {};
   DialogUser user("Cookies", [&](HWND dlg) {
@@ -204,6 +185,11 @@ TEST_F(CookiesTest, ListsShowsAndDeletesSingleCookiesAfterAsking) {
     ClickDelete(dlg);
     afterYes = View(dlg);
     ClickDelete(dlg);  // nothing selected now: nothing asked
+    // A cookie that went meanwhile is deleted all the same, without an error.
+    Select(dlg, 1);
+    DeleteUrlCacheEntryA(cookies[2].url.c_str());
+    ClickDelete(dlg);
+    afterGone = View(dlg);
     ClickClose(dlg);
   });
   TFCookies dialog;
@@ -227,13 +213,15 @@ TEST_F(CookiesTest, ListsShowsAndDeletesSingleCookiesAfterAsking) {
 
   // No leaves everything; Yes removes the second row, its cache entry and its file.
   std::string question = "Eintrag: \"" + cookies[1].url + "\" wirklich l\xF6schen?";
-  EXPECT_EQ((std::vector<std::string>{question, question}), boxes.Texts());
+  std::string third = "Eintrag: \"" + cookies[2].url + "\" wirklich l\xF6schen?";
+  EXPECT_EQ((std::vector<std::string>{question, question, third}), boxes.Texts());
   EXPECT_EQ(cookies, afterNo.rows);
   EXPECT_EQ((std::vector<CookieRow>{cookies[0], cookies[2]}), afterYes.rows);
   EXPECT_EQ(-1, afterYes.selected);
   EXPECT_EQ("", afterYes.memo);
-  EXPECT_EQ((std::vector<CookieRow>{cookies[0], cookies[2]}), CookieEntries());
   EXPECT_FALSE(FileExists(cookies[1].file));
+  EXPECT_EQ(std::vector<CookieRow>{cookies[0]}, afterGone.rows);
+  EXPECT_EQ(std::vector<CookieRow>{cookies[0]}, CookieEntries());
 }
 
 TEST_F(CookiesTest, AnEmptyCacheListsNothingAndDeletesNothing) {

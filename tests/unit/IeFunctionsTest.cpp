@@ -1,7 +1,7 @@
 #include "IeFunctions.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
-#include <shlobj.h>
 #include <urlhist.h>
 #include <wininet.h>
 
@@ -9,58 +9,17 @@
 #include <functional>
 #include <set>
 
+#include "BrowserData.h"
 #include "TempDir.h"
 #include "WalkFailingStores.h"
 
 // These run against the system's own URL cache, cookies folder and registry of the test's Wine
-// session. Every test starts from an empty cache and an empty cookies folder.
+// session. Every test starts from an empty cache and an empty cookies folder, and none runs
+// outside a prefix the harness made for it.
 
 namespace {
 
-const char kTypedUrls[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-
-std::string CookiesFolderPath() {
-  char path[MAX_PATH] = "";
-  SHGetFolderPathA(nullptr, CSIDL_COOKIES, nullptr, 0, path);
-  return path;
-}
-
-// The cache as the system lists it, read with a block large enough for any test entry.
-std::vector<CacheEntry> CacheEntries(const char* pattern) {
-  std::vector<CacheEntry> entries;
-  std::vector<char> block(1 << 16);
-  auto* record = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(block.data());
-  DWORD size = static_cast<DWORD>(block.size());
-  HANDLE walk = FindFirstUrlCacheEntryA(pattern, record, &size);
-  if (!walk) return entries;
-  do {
-    entries.push_back({record->lpszSourceUrlName,
-                       record->lpszLocalFileName ? record->lpszLocalFileName : "",
-                       record->CacheEntryType});
-    size = static_cast<DWORD>(block.size());
-  } while (FindNextUrlCacheEntryA(walk, record, &size));
-  FindCloseUrlCache(walk);
-  return entries;
-}
-
-std::set<std::string> CacheUrls(const char* pattern = nullptr) {
-  std::set<std::string> urls;
-  for (const CacheEntry& e : CacheEntries(pattern)) urls.insert(e.sourceUrl);
-  return urls;
-}
-
 bool InCache(const std::string& url) { return CacheUrls().count(url) != 0; }
-
-std::vector<std::string> FolderTxtFiles() {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((CookiesFolderPath() + "\\*.txt").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do names.push_back(found.cFileName);
-  while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
 
 // A persistent cookie as a browser stores it: a "Cookie:" cache entry and its file. A long
 // path makes the entry larger than a 4 KB record block.
@@ -103,16 +62,6 @@ std::string LocalFileOf(const std::string& url) {
   return "";
 }
 
-void EmptyCacheAndCookiesFolder() {
-  for (const CacheEntry& e : CacheEntries(nullptr)) {
-    UnlockUrlCacheEntryFileA(e.sourceUrl.c_str(), 0);
-    DeleteUrlCacheEntryA(e.sourceUrl.c_str());
-  }
-  for (const std::string& name : FolderTxtFiles()) {
-    DeleteFileA((CookiesFolderPath() + "\\" + name).c_str());
-  }
-}
-
 // The system's stores with single steps replaced.
 struct ScriptedStores : WalkFailingStores {
   std::function<DWORD(const std::string&)> deleteEntry;
@@ -139,8 +88,14 @@ struct ScriptedStores : WalkFailingStores {
 };
 
 struct BrowserCleanupTest : ::testing::Test {
-  void SetUp() override { EmptyCacheAndCookiesFolder(); }
-  void TearDown() override { EmptyCacheAndCookiesFolder(); }
+  void SetUp() override {
+    EmptyUrlCache();
+    EmptyCookiesFolder();
+  }
+  void TearDown() override {
+    EmptyUrlCache();
+    EmptyCookiesFolder();
+  }
   // Hosts are never reused within a run: the cookie jar of this process remembers them.
   std::string Host(const std::string& name) {
     return name + "." + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
@@ -162,7 +117,7 @@ TEST_F(BrowserCleanupTest, DeleteCookiesRemovesEveryCookieAndLeavesOtherEntries)
 
   EXPECT_TRUE(DeleteCookies());
   EXPECT_TRUE(CacheUrls("Cookie:").empty());
-  EXPECT_TRUE(FolderTxtFiles().empty());
+  EXPECT_TRUE(CookiesFolderTxtFiles().empty());
   EXPECT_TRUE(FileExists(CookiesFolderPath() + "\\keep.dat"));
   EXPECT_TRUE(InCache(page));
   DeleteFileA((CookiesFolderPath() + "\\keep.dat").c_str());
@@ -222,7 +177,7 @@ TEST_F(BrowserCleanupTest, DeleteCookiesReportsAFileThatStaysAndDeletesTheOthers
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
 
   EXPECT_FALSE(DeleteCookies());
-  EXPECT_EQ(std::vector<std::string>{"held.txt"}, FolderTxtFiles());
+  EXPECT_EQ(std::vector<std::string>{"held.txt"}, CookiesFolderTxtFiles());
   CloseHandle(held);
 }
 
@@ -288,19 +243,27 @@ TEST_F(BrowserCleanupTest, DeleteCookieRemovesTheEntryAndItsFileOnly) {
   EXPECT_TRUE(FileExists(rows[1].file));
 }
 
-TEST_F(BrowserCleanupTest, DeleteCookieDeletesALeftOverFileOfTheCookiesFolder) {
-  std::string url = SeedCookie(Host("a"));
-  std::string leftOver = CookiesFolderPath() + "\\left.txt";
-  WriteFileBytes(leftOver, "x");
+TEST_F(BrowserCleanupTest, DeleteCookieDeletesTheFileItFoundNeverANamesake) {
+  // Windows keeps some cookies in a subfolder of the cookies folder; the root may hold a file
+  // of the same name.
+  std::string folder = CookiesFolderPath();
+  std::string low = folder + "\\Low";
+  ASSERT_TRUE(CreateDirectoryA(low.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  WriteFileBytes(low + "\\left.txt", "the cookie's");
+  WriteFileBytes(folder + "\\left.txt", "a namesake");
   TempDir elsewhere("cookie");
   WriteFileBytes(elsewhere.File("left.txt"), "not the cookies folder's");
+  std::string first = SeedCookie(Host("a")), second = SeedCookie(Host("b"));
 
-  // The cache removes the entry's own file; a file found by the given path is deleted from
-  // the cookies folder, never from another folder.
-  EXPECT_TRUE(DeleteCookie(url, elsewhere.File("left.txt")));
-  EXPECT_FALSE(InCache(url));
-  EXPECT_FALSE(FileExists(leftOver));
+  EXPECT_TRUE(DeleteCookie(first, low + "\\left.txt"));
+  EXPECT_FALSE(InCache(first));
+  EXPECT_FALSE(FileExists(low + "\\left.txt"));
+  EXPECT_TRUE(FileExists(folder + "\\left.txt"));
+  // A file outside the cookies folder stays, and the caller hears of it.
+  EXPECT_FALSE(DeleteCookie(second, elsewhere.File("left.txt")));
   EXPECT_TRUE(FileExists(elsewhere.File("left.txt")));
+  EXPECT_TRUE(FileExists(folder + "\\left.txt"));
+  RemoveTree(low);
 }
 
 TEST_F(BrowserCleanupTest, DeleteCookieStopsAtItsFirstFailure) {
@@ -312,7 +275,13 @@ TEST_F(BrowserCleanupTest, DeleteCookieStopsAtItsFirstFailure) {
   UnlockUrlCacheEntryFileA(busy.c_str(), 0);
 
   EXPECT_FALSE(DeleteCookie("", ""));
-  EXPECT_FALSE(DeleteCookie("Cookie:nobody@nowhere.example/", ""));
+  // What is gone already counts as deleted; a file that cannot even be looked for does not.
+  EXPECT_TRUE(DeleteCookie("Cookie:nobody@nowhere.example/", ""));
+  EXPECT_TRUE(DeleteCookie("Cookie:nobody@nowhere.example/", CookiesFolderPath() + "\\gone.txt"));
+  EXPECT_TRUE(DeleteCookie("Cookie:nobody@nowhere.example/",
+                           CookiesFolderPath() + "\\nofolder\\gone.txt"));
+  std::string tooLong = CookiesFolderPath() + "\\" + std::string(MAX_PATH, 'x') + ".txt";
+  EXPECT_FALSE(DeleteCookie(SeedCookie(Host("long")), tooLong));
 
   std::string url = SeedCookie(Host("nofolder"));
   ScriptedStores stores;
@@ -411,7 +380,7 @@ class FakeHistory : public IUrlHistoryStg2 {
   }
 };
 
-TEST(DeleteHistoryTest, ReportsTheSystemsRefusalNeverSuccess) {
+TEST_F(BrowserCleanupTest, DeleteHistoryReportsTheSystemsRefusalNeverSuccess) {
   // Wine's history object exists but cannot clear: the failure must reach the caller.
   HRESULT result = DeleteHistory();
   EXPECT_NE(S_OK, result);
@@ -446,12 +415,12 @@ TEST(DeleteHistoryTest, GivesTheStatusOfCreatingOrClearing) {
 // ---- DeleteTypedUrls -------------------------------------------------------------------------
 
 struct TypedUrlsTest : ::testing::Test {
-  void SetUp() override { RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrls); }
-  void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrls); }
+  void SetUp() override { DeleteTypedUrlsKey(); }
+  void TearDown() override { DeleteTypedUrlsKey(); }
 
   void Write(const std::vector<std::string>& names) {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kTypedUrls, 0, nullptr, 0,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
     for (const std::string& name : names) {
       std::string url = "http://" + name + ".example/";
@@ -463,7 +432,7 @@ struct TypedUrlsTest : ::testing::Test {
   std::vector<std::string> Names() {
     std::vector<std::string> names;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrls, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
       return names;
     }
     SystemBrowserStores().TypedUrlNames(key, names);
@@ -513,10 +482,41 @@ TEST_F(TypedUrlsTest, AKeyThatCannotBeOpenedForDeletingIsFailure) {
   // Opened for reading only, the system itself refuses every delete.
   ScriptedStores readOnly;
   readOnly.openTypedUrls = [](HKEY& key) {
-    return RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrls, 0, KEY_QUERY_VALUE, &key);
+    return RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, KEY_QUERY_VALUE, &key);
   };
   EXPECT_FALSE(DeleteTypedUrls(readOnly));
   EXPECT_EQ(2u, Names().size());
+}
+
+// ---- The fixtures themselves -----------------------------------------------------------------
+
+TEST(OwnPrefixTest, TheFixturesEmptyNothingOutsideAPrefixMadeForTheTests) {
+  ASSERT_TRUE(PrefixIsTheTestsOwn());
+  std::string page = "http://www.example.com/users-own.htm";
+  SeedContent(page);
+  std::string cookieFile = CookiesFolderPath() + "\\users-own.txt";
+  WriteFileBytes(cookieFile, "x");
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, nullptr, 0,
+                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  RegCloseKey(key);
+  std::string marker = OwnPrefixMarker(), away = marker + ".away";
+  ASSERT_TRUE(MoveFileA(marker.c_str(), away.c_str()));
+
+  EXPECT_FATAL_FAILURE(EmptyUrlCache(), "not a Wine prefix made for the tests");
+  EXPECT_FATAL_FAILURE(EmptyCookiesFolder(), "not a Wine prefix made for the tests");
+  EXPECT_FATAL_FAILURE(DeleteTypedUrlsKey(), "not a Wine prefix made for the tests");
+  ASSERT_TRUE(MoveFileA(away.c_str(), marker.c_str()));
+  EXPECT_TRUE(InCache(page));
+  EXPECT_TRUE(FileExists(cookieFile));
+  EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, KEY_READ, &key));
+  RegCloseKey(key);
+
+  EmptyUrlCache();
+  EmptyCookiesFolder();
+  DeleteTypedUrlsKey();
+  EXPECT_TRUE(CacheUrls().empty());
+  EXPECT_FALSE(FileExists(cookieFile));
 }
 
 }  // namespace
