@@ -5,9 +5,12 @@
 #include <thread>
 
 #include "AppPaths.h"
+#include "ConfigIni.h"
+#include "DialogUser.h"
 #include "MainWindow.h"
 #include "MasterPassword.h"
 #include "MessageBoxWatcher.h"
+#include "OptionsRes.h"
 #include "Password.h"
 #include "PasswordDialogUser.h"
 #include "Strings.h"
@@ -174,6 +177,43 @@ TEST_F(MainCommandsTest, WithPiSSwitchingAndQuittingNeedNoPassword) {
   HWND h = form.hwnd();
   EXPECT_FALSE(Command(form, ID_N2, {}).found);
   EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(MainCommandsTest, TheWindowLimitSwitchedOnWhileDeactivatedClosesNothing) {
+  WriteConfig("PiS=1\r\nExclusivWindowCount=1\r\n");
+  TFWachtposten_Main form;
+  form.OnMenuCommand(ID_deaktivieren1);
+  HWND back = MakeTopWindow("IEFrame", "Hinten - Microsoft Internet Explorer");
+  HWND front = MakeTopWindow("IEFrame", "Vorn - Microsoft Internet Explorer");
+  // Large, so that the pop-up scan leaves them to the counter.
+  for (HWND w : {back, front})
+    SetWindowPos(w, HWND_TOP, 0, 0, 900, 700, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  auto pump = [](DWORD ms) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      Sleep(10);
+    }
+  };
+
+  DialogUser options(IDC_OPT_LISTBOX1, [](HWND dlg) {
+    SendMessageA(GetDlgItem(dlg, IDX_OPT_CHECKBOX6), BM_CLICK, 0, 0);
+    Click(dlg, IDB_OPT_SPEICHERN);
+  });
+  form.OnMenuCommand(ID_Allgemein1);
+  ASSERT_TRUE(options.Found());
+  pump(500);
+  EXPECT_TRUE(Config->GetExclusivWindow());
+  EXPECT_EQ(1, GetPrivateProfileIntA("Configuration", "ExclusivWindow", 0, dir.File("Config.ini").c_str()));
+  EXPECT_FALSE(form.IExplorer1.Enabled());
+  EXPECT_TRUE(IsWindow(front) && IsWindow(back)) << "nothing is closed while deactivated";
+
+  form.OnMenuCommand(ID_aktivieren1);
+  EXPECT_TRUE(form.IExplorer1.Enabled());
+  pump(500);
+  EXPECT_FALSE(IsWindow(front));
+  EXPECT_TRUE(IsWindow(back));
+  DestroyWindow(back);
 }
 
 TEST_F(MainCommandsTest, DeactivationAsksForTheMasterPassword) {
