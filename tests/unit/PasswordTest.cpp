@@ -142,12 +142,15 @@ TEST_F(PasswordTest, AMereCheckWritesNothing) {
   codec.SaveMaster("Zz9");
   codec.SaveMasterCheck("Zz9");
   std::string before = ReadFileBytes(dir.File("Config.ini"));
-  SetFileAttributesA(dir.File("Config.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+  // Held open by another program that allows no writing: the system refuses every write.
+  HANDLE held = CreateFileA(dir.File("Config.ini").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
   MessageBoxWatcher boxes;
   EXPECT_TRUE(codec.LoadMaster("Zz9"));
   EXPECT_FALSE(codec.LoadMaster("zz9"));
-  EXPECT_TRUE(boxes.Texts().empty()) << "no write error for a read-only Config.ini";
-  SetFileAttributesA(dir.File("Config.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(boxes.Texts().empty()) << "no write error for a Config.ini that cannot be written";
+  CloseHandle(held);
   EXPECT_EQ(before, ReadFileBytes(dir.File("Config.ini")));
 }
 
