@@ -139,7 +139,9 @@ void TConfigIni::SetDfueLookUp(bool on) {
 
 void TConfigIni::SetExclusivWindow(bool on) {
   exclusivWindow_ = on;
-  if (targets_.counter) targets_.counter->SetEnabled(on);
+  // Like the connection watch: nothing is closed while the guard is deactivated, and
+  // activating it starts the counter.
+  if (targets_.counter) targets_.counter->SetEnabled(on && ScanningActive);
   WriteSwitch("ExclusivWindow", on);
 }
 

@@ -69,6 +69,7 @@ class TConfigIni {
   // Writes or removes the Run value. When the registry does not end up as asked, the user is
   // told, and the switch (held and written) shows what the registry really holds.
   void SetAutoStart(bool on);
+  // Also switches the browser-window counter; while the guard is deactivated it stays off.
   void SetExclusivWindow(bool on);
   void SetExclusivWindowCount(int count);
   void SetStartIEMax(bool on);

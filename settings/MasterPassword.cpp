@@ -16,6 +16,13 @@ constexpr int kClientWidth = 363, kClientHeight = 134;
 const char kAskButton[] = "&OK";  // the same in both languages
 const COLORREF kWarningColour = RGB(255, 0, 0);
 
+std::wstring Widened(const std::string& ansi) {
+  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], n);
+  return wide;
+}
+
 bool MasterStored() {
   char buf[kMasterReadBufferBytes];
   GetPrivateProfileStringA("Configuration", "Master", "", buf, sizeof buf,
@@ -40,7 +47,9 @@ void DrawWarningLabel(const DRAWITEMSTRUCT& di) {
 }
 }  // namespace
 
-TFMasterPassword::TFMasterPassword() : ModalDialog(IDD_MASTERPASSWORD), askMode_(MasterStored()) {}
+// Unicode, so that the edit hands over every character as typed.
+TFMasterPassword::TFMasterPassword()
+    : ModalDialog(IDD_MASTERPASSWORD, true), askMode_(MasterStored()) {}
 
 void TFMasterPassword::OnInit() {
   SetItemText(IDT_MP_LABEL1, Text(txt::DefineWarning));
@@ -85,14 +94,17 @@ bool TFMasterPassword::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR& result) {
 }
 
 void TFMasterPassword::Button1Click() {
-  std::string typed = ItemText(IDE_MP_EDIT1);
+  std::wstring typed = EditText();
+  std::string bytes;
+  bool faithful = PasswordBytes(typed, bytes);
   if (askMode_) {
     if (typed.empty()) {
       Message(Text(txt::WrongPassword));
       return;
     }
+    // A character the code page lacks matches nothing, not even a stored "?".
     cPassword codec;
-    MasterAccessGranted = codec.LoadMaster(typed) ? 1 : 0;
+    MasterAccessGranted = faithful && codec.LoadMaster(bytes) ? 1 : 0;
     if (!MasterAccessGranted) Message(Text(txt::WrongPassword));
   } else {
     if (typed.empty()) {
@@ -102,15 +114,20 @@ void TFMasterPassword::Button1Click() {
     // A password the codec cannot store faithfully could never be given right again.
     PasswordCheck check = CheckNewPassword(typed);
     if (check.problem != PasswordProblem::None) {
-      Message(check.problem == PasswordProblem::BadCharacter
-                  ? TextF(txt::PasswordBadCharacter, std::string(1, check.badCharacter))
-                  : Text(txt::PasswordTooLong));
+      if (check.problem == PasswordProblem::BadCharacter) {
+        std::wstring text = Widened(Text(txt::PasswordBadCharacter));
+        std::size_t at = text.find(L"%s");
+        if (at != std::wstring::npos) text.replace(at, 2, check.badCharacter);
+        Message(text);
+      } else {
+        Message(Text(txt::PasswordTooLong));
+      }
       SetFocus(Item(IDE_MP_EDIT1));
       return;
     }
     cPassword codec;
-    codec.SaveMaster(typed);
-    codec.SaveMasterCheck(typed);
+    codec.SaveMaster(bytes);
+    codec.SaveMasterCheck(bytes);
     MasterAccessGranted = 1;
   }
   MasterCloseAllowed = 1;
@@ -122,6 +139,15 @@ void TFMasterPassword::Edit1Escape() {
   End(IDCANCEL);
 }
 
-void TFMasterPassword::Message(const std::string& text) {
-  MessageBoxA(hwnd(), text.c_str(), kProductCaption, MB_OK);
+void TFMasterPassword::Message(const std::string& text) { Message(Widened(text)); }
+
+void TFMasterPassword::Message(const std::wstring& text) {
+  MessageBoxW(hwnd(), text.c_str(), Widened(kProductCaption).c_str(), MB_OK);
+}
+
+std::wstring TFMasterPassword::EditText() const {
+  HWND edit = Item(IDE_MP_EDIT1);
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(edit, &text[0], static_cast<int>(text.size()))));
+  return text;
 }

@@ -32,6 +32,8 @@ class TFMasterPassword : public ModalDialog {
   void Edit1Escape();
   // A message of the dialog, owned by it so that no second try starts while it is open.
   void Message(const std::string& text);
+  void Message(const std::wstring& text);
+  std::wstring EditText() const;
 
   bool askMode_;
 };

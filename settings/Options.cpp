@@ -15,7 +15,6 @@
 namespace {
 constexpr int kClientWidth = 585, kClientHeight = 503;
 const COLORREF kWarningColour = RGB(255, 0, 0);
-const char kFormLimit[] = "1";  // the number field's text until a stored limit is shown
 const char kWordsSection[] = "BadWords";
 // The arrows only report which one was pressed: the control's own position is kept in the
 // middle of its range, so no end of the range ever swallows a click.
@@ -133,7 +132,9 @@ void TFOptions::AttachControls() {
 
 void TFOptions::OnInit() {
   AttachControls();
-  Edit1.SetText(kFormLimit);
+  // The stored limit also while the switch is off: OK stores the field, and the arrows start
+  // from it once the switch is ticked.
+  Edit1.SetText(std::to_string(Config->GetExclusivWindowCount()));
   SendMessageA(UpDown1.hwnd(), UDM_SETRANGE32, 0, kUpDownRange);
   SendMessageA(UpDown1.hwnd(), UDM_SETPOS32, 0, kUpDownRange / 2);
 
@@ -150,14 +151,6 @@ void TFOptions::OnInit() {
   CheckBox10.SetChecked(Config->GetDeleteHistoryOnStartUp());
   CheckBox11.SetChecked(Config->GetDeleteTempFilesOnStartUp());
   CheckBox12.SetChecked(Config->GetDeleteTypedURLsOnStartUp());
-
-  if (CheckBox6.Checked()) {
-    Edit1.SetText(std::to_string(Config->GetExclusivWindowCount()));
-    UpDown1.Enable(true);
-  } else {
-    UpDown1.Enable(false);
-    Edit1.Enable(false);
-  }
 
   UserIni->LoadList(ListBox1, kWordsSection);
   ApplyTexts();

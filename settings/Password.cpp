@@ -45,12 +45,44 @@ bool PasswordCharOf(int code, char& out) {
   return true;
 }
 
-PasswordCheck CheckNewPassword(const std::string& password) {
+namespace {
+constexpr UINT kPasswordCodePage = 1252;
+
+// A character's byte when the code page holds exactly this character (no best fit).
+bool PasswordByteOf(wchar_t typed, char& out) {
+  char byte = 0;
+  wchar_t back = 0;
+  if (WideCharToMultiByte(kPasswordCodePage, 0, &typed, 1, &byte, 1, nullptr, nullptr) != 1 ||
+      MultiByteToWideChar(kPasswordCodePage, 0, &byte, 1, &back, 1) != 1 || back != typed)
+    return false;
+  out = byte;
+  return true;
+}
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+}  // namespace
+
+bool PasswordBytes(const std::wstring& typed, std::string& bytes) {
+  bytes.clear();
+  for (wchar_t c : typed) {
+    char b;
+    if (!PasswordByteOf(c, b)) return false;
+    bytes += b;
+  }
+  return true;
+}
+
+PasswordCheck CheckNewPassword(const std::wstring& password) {
   PasswordCheck check;
-  for (char c : password) {
-    if (PasswordCodeOf(c) < 0) {
+  for (std::size_t i = 0; i < password.size(); ++i) {
+    char b;
+    if (!PasswordByteOf(password[i], b) || PasswordCodeOf(b) < 0) {
       check.problem = PasswordProblem::BadCharacter;
-      check.badCharacter = c;
+      // A character beyond the basic plane is named whole, both halves.
+      bool pair = IsHighSurrogate(password[i]) && i + 1 < password.size() &&
+                  IsLowSurrogate(password[i + 1]);
+      check.badCharacter = password.substr(i, pair ? 2 : 1);
       return check;
     }
   }
@@ -88,9 +120,14 @@ std::string cPassword::SaveMaster(const std::string& password) {
 }
 
 int cPassword::SaveMasterCheck(const std::string& password) {
+  int sum = CheckSum(password);
+  Write(kMasterCheckKey, std::to_string(sum));
+  return sum;
+}
+
+int cPassword::CheckSum(const std::string& password) {
   int sum = 0;
   for (char c : password) sum += EncodeChar(std::string(1, c));
-  Write(kMasterCheckKey, std::to_string(sum));
   return sum;
 }
 
@@ -100,9 +137,12 @@ bool cPassword::LoadMaster(const std::string& typed) {
   // Strictly in pairs; a single digit left at the end is no code either.
   std::string decoded;
   for (std::size_t i = 0; i < stored.size(); i += 2) decoded += DecodeChar(stored.substr(i, 2));
-  int sum = SaveMasterCheck(decoded);
+  // The check is repaired when it does not match, but a mere check writes nothing: a
+  // read-only Config.ini would otherwise report a write error at every question.
+  std::string sum = std::to_string(CheckSum(decoded));
+  if (sum != storedCheck) Write(kMasterCheckKey, sum);
   if (typed != decoded) return false;
-  return std::to_string(sum) == storedCheck;
+  return sum == storedCheck;
 }
 
 void cPassword::Write(const char* key, const std::string& value) {

@@ -23,14 +23,19 @@ int PasswordCodeOf(char c);
 // The character of a code 10..99; false for any other number.
 bool PasswordCharOf(int code, char& out);
 
+// The typed password as the codec's bytes (code page 1252), one per character. False when a
+// character has no byte of its own there: the system would make it "?", which is in the
+// alphabet, so such a password must neither be stored nor match.
+bool PasswordBytes(const std::wstring& typed, std::string& bytes);
+
 // Whether a password can be defined: every character in the alphabet and at most
 // kMaxPasswordChars characters. The empty password is the dialog's own case.
 enum class PasswordProblem { None, BadCharacter, TooLong };
 struct PasswordCheck {
   PasswordProblem problem = PasswordProblem::None;
-  char badCharacter = 0;  // the first character outside the alphabet
+  std::wstring badCharacter;  // the first character outside the alphabet, as typed
 };
-PasswordCheck CheckNewPassword(const std::string& password);
+PasswordCheck CheckNewPassword(const std::wstring& password);
 
 // The codec over Config.ini in the program directory. It keeps no state: every call builds the
 // path anew and reads or writes the file at once.
@@ -49,11 +54,13 @@ class cPassword {
   std::string SaveMaster(const std::string& password);
   // Writes MasterCheck; a refused write shows text 33. Returns the sum either way.
   int SaveMasterCheck(const std::string& password);
-  // True when typed is the stored password and MasterCheck matches it. Writes MasterCheck
-  // anew from the stored password.
+  // True when typed is the stored password and MasterCheck matches it. When MasterCheck does
+  // not match the stored password, it is rewritten to match (and this check fails).
   bool LoadMaster(const std::string& typed);
 
  private:
+  // The sum of the codes, each character outside the alphabet reported as EncodeChar does.
+  int CheckSum(const std::string& password);
   void Write(const char* key, const std::string& value);
   std::string Read(const char* key) const;
 };

@@ -4,6 +4,9 @@
 #include "Window.h"
 
 INT_PTR ModalDialog::RunModal(HWND owner) {
+  if (unicode_)
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
+                           &ModalDialog::StaticProc, reinterpret_cast<LPARAM>(this));
   return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
                          &ModalDialog::StaticProc, reinterpret_cast<LPARAM>(this));
 }

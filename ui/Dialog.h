@@ -7,7 +7,10 @@
 // dialog procedure keeps `this` at WM_INITDIALOG and runs every handler guarded.
 class ModalDialog {
  public:
-  explicit ModalDialog(int templateId) : templateId_(templateId) {}
+  // A Unicode dialog's edits keep every typed character; an ANSI one's turn what the code
+  // page lacks into "?".
+  explicit ModalDialog(int templateId, bool unicode = false)
+      : templateId_(templateId), unicode_(unicode) {}
   virtual ~ModalDialog() = default;
   ModalDialog(const ModalDialog&) = delete;
   ModalDialog& operator=(const ModalDialog&) = delete;
@@ -46,6 +49,7 @@ class ModalDialog {
   static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   INT_PTR Route(UINT msg, WPARAM wp, LPARAM lp);
   int templateId_;
+  bool unicode_;
   HWND hwnd_ = nullptr;
 };
 

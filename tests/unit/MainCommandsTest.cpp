@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 #include "AppPaths.h"
+#include "ConfigIni.h"
+#include "DialogUser.h"
 #include "MainWindow.h"
 #include "MasterPassword.h"
 #include "MessageBoxWatcher.h"
+#include "OptionsRes.h"
 #include "Password.h"
 #include "PasswordDialogUser.h"
 #include "Strings.h"
@@ -103,37 +107,63 @@ TEST(CloseMarkedWindow, ClosesOnlyABrowserWindowWithExactlyThatTitle) {
   EXPECT_EQ(nullptr, BrowserWindowTitled({}, ""));
 }
 
-TEST_F(MainCommandsTest, EveryMenuItemExistsAndOnlyBuiltCommandsAreEnabled) {
+TEST_F(MainCommandsTest, EveryMenuItemStandsInItsPlaceAndIsEnabled) {
   TFWachtposten_Main form;
-  struct Item {
-    HMENU menu;
-    int id;
-    bool enabled;
-  } items[] = {
-      {form.MainMenu1, ID_aktivieren1, true}, {form.MainMenu1, ID_deaktivieren1, true},
-      {form.MainMenu1, ID_Verbindungtrennen2, true}, {form.MainMenu1, ID_Beenden1, true},
-      {form.MainMenu1, ID_Allgemein1, true}, {form.MainMenu1, ID_N0190berprfung1, true},
-      {form.MainMenu1, ID_deutsch1, true}, {form.MainMenu1, ID_englisch1, true},
-      {form.MainMenu1, ID_Cookieslschen1, true}, {form.MainMenu1, ID_Cookiesselektivlschen1, true},
-      {form.MainMenu1, ID_Verlauflschen1, true},
-      {form.MainMenu1, ID_TemporreInternetDateienlschen1, true},
-      {form.MainMenu1, ID_Extras2, true}, {form.MainMenu1, ID_Check01901, true},
-      {form.MainMenu1, ID_WachtpostenHilfe1, true}, {form.MainMenu1, ID_Homepage1, true},
-      {form.MainMenu1, ID_Info1, true},
-      {form.PopupMenu1, ID_aktivieren2, true}, {form.PopupMenu1, ID_deaktivieren2, true},
-      {form.PopupMenu1, ID_Allgemein2, true}, {form.PopupMenu1, ID_N0190berprfung2, true},
-      {form.PopupMenu1, ID_Cookieslschen2, true}, {form.PopupMenu1, ID_Verlauflschen2, true},
-      {form.PopupMenu1, ID_TemporreInternetDateienlschen2, true},
-      {form.PopupMenu1, ID_TypedURLslschen1, true}, {form.PopupMenu1, ID_Check01902, true},
-      {form.PopupMenu1, ID_Verbindungtrennen1, true}, {form.PopupMenu1, ID_N2, true},
+  // The menus as text: an item's ID, "-" for a separator, a submenu's ID with its items in
+  // braces. Items with a caption and enabled are noted in `commands`.
+  std::vector<std::string> problems;
+  std::function<std::string(HMENU)> outline = [&](HMENU menu) {
+    std::string out;
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+      MENUITEMINFOA mi = {};
+      mi.cbSize = sizeof mi;
+      mi.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STATE;
+      GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &mi);
+      out += i ? " " : "";
+      if (mi.fType & MFT_SEPARATOR) {
+        out += "-";
+        continue;
+      }
+      int id = static_cast<int>(mi.wID);
+      out += std::to_string(id);
+      if (MenuItemText(menu, id).empty()) problems.push_back("no caption: " + std::to_string(id));
+      if (mi.hSubMenu) {
+        out += "{" + outline(mi.hSubMenu) + "}";
+        if (TFWachtposten_Main::CommandAvailable(id)) problems.push_back("submenu runs: " + std::to_string(id));
+      } else if (mi.fState & MFS_GRAYED) {
+        problems.push_back("greyed: " + std::to_string(id));
+      }
+    }
+    return out;
   };
-  for (const Item& item : items) {
-    UINT state = GetMenuState(item.menu, static_cast<UINT>(item.id), MF_BYCOMMAND);
-    ASSERT_NE(static_cast<UINT>(-1), state) << item.id;
-    EXPECT_FALSE(MenuItemText(item.menu, item.id).empty()) << item.id;
-    EXPECT_EQ(!item.enabled, (state & MF_GRAYED) != 0) << item.id;
-    EXPECT_EQ(item.enabled, TFWachtposten_Main::CommandAvailable(item.id)) << item.id;
-  }
+  auto item = [](int id) { return std::to_string(id); };
+  auto line = [](const std::vector<std::string>& items) {
+    std::string out;
+    for (std::size_t i = 0; i < items.size(); ++i) out += (i ? " " : "") + items[i];
+    return out;
+  };
+  auto sub = [&](int id, const std::vector<std::string>& items) {
+    return item(id) + "{" + line(items) + "}";
+  };
+  EXPECT_EQ(line({sub(ID_Datei1, {item(ID_aktivieren1), item(ID_deaktivieren1), "-",
+                                  item(ID_Verbindungtrennen2), "-", item(ID_Beenden1)}),
+                  sub(ID_Einstellungen1, {item(ID_Allgemein1), item(ID_N0190berprfung1),
+                                          sub(ID_Sprache1, {item(ID_deutsch1), item(ID_englisch1)})}),
+                  sub(ID_Extras1, {sub(ID_Cookies1, {item(ID_Cookieslschen1), item(ID_Cookiesselektivlschen1)}),
+                                   item(ID_Verlauflschen1), item(ID_TemporreInternetDateienlschen1),
+                                   item(ID_Extras2)}),
+                  item(ID_Check01901),
+                  sub(ID_Hilfe1, {item(ID_WachtpostenHilfe1), "-", item(ID_Homepage1), "-",
+                                  item(ID_Info1)})}),
+            outline(form.MainMenu1));
+  EXPECT_EQ(line({item(ID_aktivieren2), item(ID_deaktivieren2), "-",
+                  sub(ID_Einstellungen2, {item(ID_Allgemein2), item(ID_N0190berprfung2)}), "-",
+                  sub(ID_InternetExplorer2, {item(ID_Cookieslschen2), item(ID_Verlauflschen2),
+                                             item(ID_TemporreInternetDateienlschen2),
+                                             item(ID_TypedURLslschen1)}),
+                  "-", item(ID_Check01902), item(ID_Verbindungtrennen1), "-", item(ID_N2)}),
+            outline(form.PopupMenu1));
+  EXPECT_EQ(std::vector<std::string>(), problems);
 
   // A submenu's ID carries no command, even when it arrives.
   MessageBoxWatcher boxes;
@@ -148,7 +178,15 @@ TEST_F(MainCommandsTest, EveryMenuItemExistsAndOnlyBuiltCommandsAreEnabled) {
   EXPECT_EQ(dir.File("Wachtposten.html"), opened[0].second);
   EXPECT_EQ(kHomepageUrl, opened[1].second);
   EXPECT_EQ(0u, opened[1].second.find("https://"));
-  form.Timer2Timer();  // an empty phonebook: silent; the outside library's result unused
+
+  // The check timer's tick: the phonebook check, silent when it finds nothing (the phonebook
+  // is empty), then the outside library's dialer search.
+  std::string calls = dir.File("rufsperre.log");
+  SetEnvironmentVariableA("RUFSPERRE_LOG", calls.c_str());
+  form.Timer2Timer();
+  SetEnvironmentVariableA("RUFSPERRE_LOG", nullptr);
+  EXPECT_EQ("CheckDialer\r\n", ReadFileBytes(calls));
+  EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(MainCommandsTest, WithPiSSwitchingAndQuittingNeedNoPassword) {
@@ -174,6 +212,43 @@ TEST_F(MainCommandsTest, WithPiSSwitchingAndQuittingNeedNoPassword) {
   HWND h = form.hwnd();
   EXPECT_FALSE(Command(form, ID_N2, {}).found);
   EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(MainCommandsTest, TheWindowLimitSwitchedOnWhileDeactivatedClosesNothing) {
+  WriteConfig("PiS=1\r\nExclusivWindowCount=1\r\n");
+  TFWachtposten_Main form;
+  form.OnMenuCommand(ID_deaktivieren1);
+  HWND back = MakeTopWindow("IEFrame", "Hinten - Microsoft Internet Explorer");
+  HWND front = MakeTopWindow("IEFrame", "Vorn - Microsoft Internet Explorer");
+  // Large, so that the pop-up scan leaves them to the counter.
+  for (HWND w : {back, front})
+    SetWindowPos(w, HWND_TOP, 0, 0, 900, 700, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  auto pump = [](DWORD ms) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      Sleep(10);
+    }
+  };
+
+  DialogUser options(IDC_OPT_LISTBOX1, [](HWND dlg) {
+    SendMessageA(GetDlgItem(dlg, IDX_OPT_CHECKBOX6), BM_CLICK, 0, 0);
+    Click(dlg, IDB_OPT_SPEICHERN);
+  });
+  form.OnMenuCommand(ID_Allgemein1);
+  ASSERT_TRUE(options.Found());
+  pump(500);
+  EXPECT_TRUE(Config->GetExclusivWindow());
+  EXPECT_EQ(1, GetPrivateProfileIntA("Configuration", "ExclusivWindow", 0, dir.File("Config.ini").c_str()));
+  EXPECT_FALSE(form.IExplorer1.Enabled());
+  EXPECT_TRUE(IsWindow(front) && IsWindow(back)) << "nothing is closed while deactivated";
+
+  form.OnMenuCommand(ID_aktivieren1);
+  EXPECT_TRUE(form.IExplorer1.Enabled());
+  pump(500);
+  EXPECT_FALSE(IsWindow(front));
+  EXPECT_TRUE(IsWindow(back));
+  DestroyWindow(back);
 }
 
 TEST_F(MainCommandsTest, DeactivationAsksForTheMasterPassword) {

@@ -100,6 +100,25 @@ TEST_F(MasterPasswordTest, RefusedPasswordWritesNothing) {
   EXPECT_EQ(0, MasterAccessGranted);
 }
 
+TEST_F(MasterPasswordTest, CharactersTheCodePageLacksAreNeverTakenForQuestionMarks) {
+  const std::wstring russian = L"\u043F\u0430\u0440\u043E\u043B\u044C";
+  MessageBoxWatcher boxes;
+  DialogSeen seen = Show({{"", Answer::Button, russian}, {"", Answer::Escape}});
+  EXPECT_EQ((std::vector<bool>{true, false}), seen.openAfterStep);
+  ASSERT_EQ(1u, boxes.Texts().size());
+  EXPECT_EQ(0u, boxes.Texts()[0].find("Das Zeichen \"")) << boxes.Texts()[0];
+  EXPECT_FALSE(FileExists(dir.File("Config.ini")));
+  EXPECT_EQ(0, MasterAccessGranted);
+
+  // Stored question marks are not matched by any such characters.
+  Define("??????");
+  Show({{"", Answer::Button, russian}});
+  EXPECT_EQ(0, MasterAccessGranted);
+  EXPECT_EQ("Passwort ung\xFCltig!", boxes.Texts().back());
+  Show({{"??????", Answer::Button}});
+  EXPECT_EQ(1, MasterAccessGranted);
+}
+
 TEST_F(MasterPasswordTest, AskModeInGerman) {
   Define("Geheim 1");
   MessageBoxWatcher boxes;

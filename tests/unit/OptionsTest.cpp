@@ -199,27 +199,34 @@ TEST_F(OptionsTest, CancelStoresNothing) {
   EXPECT_FALSE(FileExists(dir.File("Wachtposten.log")));
 }
 
-TEST_F(OptionsTest, WithTheLimitOffTheFieldShowsOneAndOkStoresOne) {
+TEST_F(OptionsTest, WithTheLimitOffTheStoredLimitIsShownKeptAndStepped) {
   Start("ExclusivWindowCount=3\r\n", "");
   Show([&](HWND dlg) {
-    EXPECT_EQ("1", ItemText(dlg, IDE_OPT_EDIT1)) << "whatever limit is stored";
-    EXPECT_FALSE(Enabled(dlg, IDC_OPT_UPDOWN1));
-    Toggle(dlg, IDX_OPT_CHECKBOX6);
-    EXPECT_TRUE(Enabled(dlg, IDC_OPT_UPDOWN1));
-    std::vector<std::string> shown;
-    for (bool up : {true, true, true, false, false, false}) {
-      Arrow(dlg, up);
-      shown.push_back(ItemText(dlg, IDE_OPT_EDIT1));
-    }
-    EXPECT_EQ((std::vector<std::string>{"2", "3", "3", "2", "1", "1"}), shown);
-    Toggle(dlg, IDX_OPT_CHECKBOX6);
+    EXPECT_EQ("3", ItemText(dlg, IDE_OPT_EDIT1));
+    EXPECT_FALSE(Enabled(dlg, IDE_OPT_EDIT1));
     EXPECT_FALSE(Enabled(dlg, IDC_OPT_UPDOWN1));
     Click(dlg, IDB_OPT_SPEICHERN);
   });
   EXPECT_EQ("0", Key("ExclusivWindow"));
-  EXPECT_EQ("1", Key("ExclusivWindowCount"));
+  EXPECT_EQ("3", Key("ExclusivWindowCount")) << "opening and OK keep the stored limit";
+  EXPECT_EQ(3, Config->GetExclusivWindowCount());
   // No pop-up log option is on: no log is made.
   EXPECT_FALSE(FileExists(dir.File("Wachtposten.log")));
+
+  Show([&](HWND dlg) {
+    Toggle(dlg, IDX_OPT_CHECKBOX6);
+    EXPECT_TRUE(Enabled(dlg, IDC_OPT_UPDOWN1));
+    std::vector<std::string> shown;
+    for (bool up : {true, false, false, false, true}) {
+      Arrow(dlg, up);
+      shown.push_back(ItemText(dlg, IDE_OPT_EDIT1));
+    }
+    EXPECT_EQ((std::vector<std::string>{"3", "2", "1", "1", "2"}), shown);
+    Toggle(dlg, IDX_OPT_CHECKBOX6);
+    EXPECT_FALSE(Enabled(dlg, IDC_OPT_UPDOWN1));
+    Click(dlg, IDB_OPT_SPEICHERN);
+  });
+  EXPECT_EQ("2", Key("ExclusivWindowCount"));
 }
 
 TEST_F(OptionsTest, RefusedWordsAndRemovalsLeaveTheListAsItWas) {

@@ -22,6 +22,7 @@ enum class Answer {
 struct DialogStep {
   std::string text;  // typed into the edit first
   Answer answer;
+  std::wstring wide = L"";  // typed instead of text when not empty
 };
 
 struct DialogSeen {
@@ -69,7 +70,10 @@ class PasswordDialogUser {
     seen_.dialogsAtOnce = static_cast<int>(PasswordDialogs().size());
     HWND edit = GetDlgItem(dlg, IDE_MP_EDIT1);
     for (const DialogStep& step : steps_) {
-      SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.text.c_str()));
+      if (step.wide.empty())
+        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.text.c_str()));
+      else
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.wide.c_str()));
       switch (step.answer) {
         case Answer::Button:
           Click(dlg, IDB_MP_BUTTON1);

@@ -65,15 +65,26 @@ TEST(PasswordTable, HandWorkedCodes) {
 }
 
 TEST(PasswordTable, ANewPasswordMustBeStorableAndVerifiable) {
-  EXPECT_EQ(PasswordProblem::None, CheckNewPassword("Hallo Welt!").problem);
-  EXPECT_EQ(PasswordProblem::None, CheckNewPassword(std::string(63, 'x')).problem);
-  EXPECT_EQ(PasswordProblem::TooLong, CheckNewPassword(std::string(64, 'x')).problem);
-  PasswordCheck bad = CheckNewPassword("ab#c~");
+  EXPECT_EQ(PasswordProblem::None, CheckNewPassword(L"Hallo Welt!").problem);
+  EXPECT_EQ(PasswordProblem::None, CheckNewPassword(L"\u00C4rger \u00DF").problem);
+  EXPECT_EQ(PasswordProblem::None, CheckNewPassword(std::wstring(63, L'x')).problem);
+  EXPECT_EQ(PasswordProblem::TooLong, CheckNewPassword(std::wstring(64, L'x')).problem);
+  PasswordCheck bad = CheckNewPassword(L"ab#c~");
   EXPECT_EQ(PasswordProblem::BadCharacter, bad.problem);
-  EXPECT_EQ('#', bad.badCharacter);
+  EXPECT_EQ(L"#", bad.badCharacter);
   // A bad character is named even in a password that is also too long.
-  EXPECT_EQ(PasswordProblem::BadCharacter, CheckNewPassword(std::string(70, 'x') + "\xE9").problem);
-  EXPECT_EQ(PasswordProblem::BadCharacter, CheckNewPassword("tab\there").problem);
+  EXPECT_EQ(PasswordProblem::BadCharacter, CheckNewPassword(std::wstring(70, L'x') + L"\u00E9").problem);
+  EXPECT_EQ(PasswordProblem::BadCharacter, CheckNewPassword(L"tab\there").problem);
+  // Characters the code page lacks, which it would turn into the allowed "?", are named as
+  // typed; one beyond the basic plane whole.
+  EXPECT_EQ(L"\u043F", CheckNewPassword(L"\u043F\u0430\u0440\u043E\u043B\u044C").badCharacter);
+  EXPECT_EQ(L"\u2248", CheckNewPassword(L"a\u2248b").badCharacter) << "no best fit";
+  EXPECT_EQ(L"\U0001F600", CheckNewPassword(L"ab\U0001F600").badCharacter);
+
+  std::string bytes;
+  EXPECT_TRUE(PasswordBytes(L"\u00C4r?", bytes));
+  EXPECT_EQ("\xC4r?", bytes);
+  EXPECT_FALSE(PasswordBytes(L"\u043F\u0430", bytes));
 }
 
 TEST_F(PasswordTest, StoresTwoDigitsPerCharacterAndTheirSum) {
@@ -124,6 +135,23 @@ TEST_F(PasswordTest, AHandEditedCheckFailsOnceAndIsRepaired) {
   EXPECT_FALSE(codec.LoadMaster("Zz9"));
   EXPECT_EQ("167", Stored("MasterCheck"));
   EXPECT_TRUE(codec.LoadMaster("Zz9"));
+}
+
+TEST_F(PasswordTest, AMereCheckWritesNothing) {
+  cPassword codec;
+  codec.SaveMaster("Zz9");
+  codec.SaveMasterCheck("Zz9");
+  std::string before = ReadFileBytes(dir.File("Config.ini"));
+  // Held open by another program that allows no writing: the system refuses every write.
+  HANDLE held = CreateFileA(dir.File("Config.ini").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  MessageBoxWatcher boxes;
+  EXPECT_TRUE(codec.LoadMaster("Zz9"));
+  EXPECT_FALSE(codec.LoadMaster("zz9"));
+  EXPECT_TRUE(boxes.Texts().empty()) << "no write error for a Config.ini that cannot be written";
+  CloseHandle(held);
+  EXPECT_EQ(before, ReadFileBytes(dir.File("Config.ini")));
 }
 
 TEST_F(PasswordTest, NothingStoredVerifiesNothing) {

@@ -62,23 +62,17 @@ TEST_F(UserIniTest, EmptyListRemovesSection) {
   EXPECT_TRUE(store.ReadList("Windows").empty());
 }
 
-TEST_F(UserIniTest, RefusedSaveKeepsWhatWasStored) {
+TEST_F(UserIniTest, RefusedSaveIsReportedAndKeepsWhatWasStored) {
   WriteUserIni("[Windows]\r\n1=keep me\r\n");
+  std::string before = ReadFileBytes(dir.File("User.ini"));
   TUserIni store;
-  // Turn the file into something the system cannot write, keeping its content readable.
-  std::string path = dir.File("User.ini");
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-  DeleteFileA((path + ".blocked").c_str());
-  HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool refused = false;
-  try {
-    store.SaveItems("Windows", {"new"});
-  } catch (const EIniWriteError&) {
-    refused = true;
-  }
-  CloseHandle(lock);
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  // Either the write went through whole or not at all; never a half-erased list.
-  EXPECT_EQ(std::vector<std::string>{refused ? "keep me" : "new"}, store.ReadList("Windows"));
+  // Held open by another program that allows reading only: every write is refused.
+  HANDLE held = CreateFileA(dir.File("User.ini").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  EXPECT_THROW(store.SaveItems("Windows", {"new"}), EIniWriteError);
+  EXPECT_THROW(store.SaveItems("Windows", {}), EIniWriteError);
+  EXPECT_EQ(std::vector<std::string>{"keep me"}, store.ReadList("Windows"));
+  CloseHandle(held);
+  EXPECT_EQ(before, ReadFileBytes(dir.File("User.ini")));
 }
