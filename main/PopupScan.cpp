@@ -30,15 +30,19 @@ class TickScope {
 HungWindowMemory g_hung;
 unsigned long long g_tickCount = 0;
 
-// One window as the rules see it.
-WindowSnapshot Describe(HWND hwnd) {
+// One window as the rules see it, its class name already read.
+WindowSnapshot Describe(HWND hwnd, const std::string& className) {
   WindowSnapshot w;
   w.handle = hwnd;
-  w.className = GetClassNameString(hwnd);
+  w.className = className;
   // The placement, the dearest of these reads, only where it can decide.
   if (IsBrowserDetailClass(w.className)) {
     w.title = GetWindowTextString(hwnd);
-    GetWindowRect(hwnd, &w.rect);
+    // Gone since the lookup: no class, as reading it would have found.
+    if (!GetWindowRect(hwnd, &w.rect)) {
+      w.className.clear();
+      return w;
+    }
     if (MayBeSmallPopup(w)) {
       WINDOWPLACEMENT wp = {};
       wp.length = sizeof wp;
@@ -46,6 +50,16 @@ WindowSnapshot Describe(HWND hwnd) {
     }
   }
   return w;
+}
+
+// The windows of one lookup by class share their class atom, and the system names a window's
+// class by its atom: one read of the name serves them all (exactly, case and all).
+std::string SharedClassName(const std::vector<HWND>& found) {
+  for (HWND h : found) {
+    std::string name = GetClassNameString(h);
+    if (!name.empty()) return name;
+  }
+  return std::string();
 }
 
 struct ZOrderWalk {
@@ -127,13 +141,28 @@ WindowList TakeWindowSnapshot() {
   WindowList windows;
   // Windows of no scan class are all the rules skip: only the first window and the browser
   // windows are looked at, found by class.
-  ClassLookup browsers = FindWindowsOfClasses(ScanClasses());
+  ClassLookup browsers;
+  std::vector<std::pair<HWND, std::string>> classOf;  // sorted by handle
+  bool one = false;
+  for (const char* cls : ScanClasses()) {
+    ClassLookup found = FindWindowsOfClasses({cls});
+    if (found.windows.empty()) continue;
+    if (one) browsers.ordered = false;
+    one = true;
+    std::string name = SharedClassName(found.windows);
+    for (HWND h : found.windows) classOf.emplace_back(h, name);
+    browsers.windows.insert(browsers.windows.end(), found.windows.begin(), found.windows.end());
+  }
+  std::sort(classOf.begin(), classOf.end());
   PutInZOrder(browsers);
   HWND first = GetTopWindow(nullptr);
   if (!first) return windows;
-  windows.push_back(Describe(first));
-  for (HWND h : browsers.windows)
-    if (h != first) windows.push_back(Describe(h));
+  windows.push_back(Describe(first, GetClassNameString(first)));
+  for (HWND h : browsers.windows) {
+    if (h == first) continue;
+    auto at = std::lower_bound(classOf.begin(), classOf.end(), std::make_pair(h, std::string()));
+    windows.push_back(Describe(h, at != classOf.end() && at->first == h ? at->second : ""));
+  }
   return windows;
 }
 
@@ -239,11 +268,20 @@ void TFWachtposten_Main::MaximizeBrowserWindows() {
 }
 
 void TFWachtposten_Main::PruneBrowserHandles() {
+  // The windows the tick's walk has just met are open, unless a close request has waited since:
+  // only the others are asked about.
+  std::vector<HWND> met;
+  if (g_tick && !g_tick->waited)
+    for (const WindowSnapshot& w : g_tick->windows)
+      if (!w.className.empty()) met.push_back(w.handle);
+  std::sort(met.begin(), met.end());
   // Only windows that are gone are forgotten: a window that merely has an empty title now is
   // still the one maximised once, and must not be maximised again.
   for (int i = ListBox4.Count() - 1; i >= 0; --i) {
     HWND h = nullptr;
-    if (!ParseHandleText(ListBox4.Item(i), h) || !IsWindow(h)) ListBox4.Delete(i);
+    if (!ParseHandleText(ListBox4.Item(i), h) ||
+        (!std::binary_search(met.begin(), met.end(), h) && !IsWindow(h)))
+      ListBox4.Delete(i);
   }
 }
 

@@ -177,11 +177,21 @@ TEST(WindowLookup, FindsBrowserWindowsByClassInZOrder) {
   PutInZOrder(found);
   EXPECT_EQ((std::vector<HWND>{folder, front, back}), found.windows);
 
+  // The first window is of no browser class; each window keeps its own class, though the walk
+  // reads one name per class.
+  HWND plain = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
   WindowList snapshot = TakeWindowSnapshot();
   std::vector<HWND> handles;
-  for (const WindowSnapshot& w : snapshot) handles.push_back(w.handle);
-  EXPECT_EQ((std::vector<HWND>{folder, front, back}), handles);
-  EXPECT_EQ("CabinetWClass", snapshot[0].className);
+  std::vector<std::string> classNames;
+  for (const WindowSnapshot& w : snapshot) {
+    handles.push_back(w.handle);
+    classNames.push_back(w.className);
+  }
+  EXPECT_EQ((std::vector<HWND>{plain, folder, front, back}), handles);
+  EXPECT_EQ((std::vector<std::string>{"Static", "CabinetWClass", "IEFrame", "IEFrame"}),
+            classNames);
+  DestroyWindow(plain);
 
   // A window gone between the lookup and the walk drops out, and the walk still ends.
   found = FindWindowsOfClasses(classes);
