@@ -91,21 +91,6 @@ BOOL CALLBACK CollectBrowserWindow(HWND hwnd, LPARAM lp) {
       FALSE);
 }
 
-// Waits, with a time-out, until a window we asked to close has gone; messages other threads
-// send to ours are answered meanwhile.
-void WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
-  constexpr DWORD kPollMs = 20;
-  DWORD start = GetTickCount();
-  while (IsWindow(hwnd)) {
-    DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= timeoutMs) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min(kPollMs, timeoutMs - elapsed),
-                              QS_SENDMESSAGE);
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
-}
-
 // Marks the main window busy with a modal dialog or message box for the scope's life, so the
 // menus and the tray menu cannot open a second one on top.
 class ModalScope {
@@ -317,8 +302,7 @@ void TFWachtposten_Main::Label2Click() {
   }
 
   if (HWND browser = BrowserWindowTitled(TopLevelBrowserWindows(), title)) {
-    // A hung window is not waited for long. Logged like the scan's closes: only when the
-    // window answered.
+    // A hung window is not waited for long. Logged like the scan's closes.
     if (SendCloseRequest(browser) == CloseOutcome::Answered) {
       if (Config->GetLogFilteredPop()) LogClosedWindow(browser, title);
       WaitForWindowGone(browser, kWindowGoneWaitMs);

@@ -154,6 +154,10 @@ CloseOutcome SendCloseRequest(HWND h) {
   }
   g_awaiting.push_back(h);
   CloseOutcome outcome = RequestClose(h, kCloseRequestTimeoutMs);
+  // Under Wine a window that closes answers only once it is gone, about 2 s on: its going
+  // soon after the time-out is its answer. A hung one stays.
+  if (outcome == CloseOutcome::TimedOut && WaitForWindowGone(h, kLateAnswerMs))
+    outcome = CloseOutcome::Answered;
   g_awaiting.pop_back();
   return outcome;
 }
@@ -168,7 +172,7 @@ void TFWachtposten_Main::LogClosedWindow(HWND h, const std::string& title) {
                                 [](HWND w) { return !IsWindow(w); }),
                  g_logged.end());
   if (IsWindow(h)) {
-    // Still there after answering: it may be asked again, but it is one window, one line.
+    // Still there after answering, it may be asked again: one window, one line.
     if (std::find(g_logged.begin(), g_logged.end(), h) != g_logged.end()) return;
     g_logged.push_back(h);
   }

@@ -2,6 +2,8 @@
 // appended), the bounded close request, the lookup of browser windows and the open-window list.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "AppPaths.h"
 #include "CloseRequest.h"
 #include "ConfigIni.h"
@@ -30,9 +32,16 @@ TEST(PopupLogWriter, AppendsOneLocaleStampedLinePerCallToTheOneLogPath) {
 namespace {
 // A hidden top-level window on a thread of its own. It takes `slowMs` over a close request and
 // then goes; a hanging one stops taking messages once it stands, until the end of the test.
+// One given `onClose` runs that on its thread at each close request instead, and goes when it
+// returns true.
 class ThreadWindow {
  public:
-  ThreadWindow(DWORD slowMs, bool hang) : slowMs_(slowMs), hang_(hang) {
+  using OnClose = std::function<bool(HWND)>;
+  ThreadWindow(DWORD slowMs, bool hang) : ThreadWindow(slowMs, hang, "CloseRequestTarget", "", nullptr) {}
+  ThreadWindow(const char* cls, const std::string& title, OnClose onClose)
+      : ThreadWindow(0, false, cls, title, std::move(onClose)) {}
+  ThreadWindow(DWORD slowMs, bool hang, const char* cls, const std::string& title, OnClose onClose)
+      : slowMs_(slowMs), hang_(hang), cls_(cls), title_(title), onClose_(std::move(onClose)) {
     ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, &ThreadWindow::Run, this, 0, nullptr);
@@ -53,7 +62,7 @@ class ThreadWindow {
     auto* self = reinterpret_cast<ThreadWindow*>(GetWindowLongPtrA(h, GWLP_USERDATA));
     if (m == WM_SYSCOMMAND && (w & 0xFFF0) == SC_CLOSE) {
       Sleep(self->slowMs_);
-      DestroyWindow(h);
+      if (!self->onClose_ || self->onClose_(h)) DestroyWindow(h);
       return 0;
     }
     if (m == WM_DESTROY) PostQuitMessage(0);
@@ -61,14 +70,16 @@ class ThreadWindow {
   }
   static DWORD WINAPI Run(LPVOID p) {
     auto* self = static_cast<ThreadWindow*>(p);
+    // The class may be another test's already: the window is subclassed to become ours.
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = &Proc;
+    wc.lpfnWndProc = &DefWindowProcA;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "CloseRequestTarget";
+    wc.lpszClassName = self->cls_;
     RegisterClassA(&wc);  // fails harmlessly once registered
-    self->hwnd_ = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
+    self->hwnd_ = CreateWindowExA(0, wc.lpszClassName, self->title_.c_str(), WS_OVERLAPPEDWINDOW,
+                                  0, 0, 900, 700, nullptr, nullptr, wc.hInstance, nullptr);
     SetWindowLongPtrA(self->hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrA(self->hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
     SetEvent(self->ready_);
     if (self->hang_) {
       WaitForSingleObject(self->release_, INFINITE);
@@ -82,9 +93,35 @@ class ThreadWindow {
 
   DWORD slowMs_;
   bool hang_;
+  const char* cls_;
+  std::string title_;
+  OnClose onClose_;
   HWND hwnd_ = nullptr;
   HANDLE ready_, release_, thread_;
 };
+
+// A hidden top-level window of this thread; new windows come first in the z-order.
+HWND TopWindow(const char* cls, const std::string& title) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = &DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = cls;
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, cls, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 900, 700, nullptr,
+                         nullptr, wc.hInstance, nullptr);
+}
+
+// A list box's items as its control holds them.
+std::vector<std::string> ShownItems(const ListBox& list) {
+  std::vector<std::string> out;
+  int n = static_cast<int>(SendMessageA(list.hwnd(), LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    char buf[256] = "";
+    SendMessageA(list.hwnd(), LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
+    out.push_back(buf);
+  }
+  return out;
+}
 
 bool WaitGone(HWND h, DWORD ms) {
   DWORD start = GetTickCount();
@@ -123,17 +160,8 @@ TEST(OpenWindowList, KeepsTheMarkedTitleWhileItsWindowIsOpen) {
   SetProgramDirForTests(dir.path());
   {
     TFWachtposten_Main form;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "IEFrame";
-    RegisterClassA(&wc);
-    auto make = [&](const char* cls, const char* title) {
-      return CreateWindowExA(0, cls, title, WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr, nullptr,
-                             wc.hInstance, nullptr);
-    };
-    HWND a = make("IEFrame", "A Internet"), b = make("IEFrame", "B Internet");
-    HWND front = make("STATIC", "front");  // the first window is never listed
+    HWND a = TopWindow("IEFrame", "A Internet"), b = TopWindow("IEFrame", "B Internet");
+    HWND front = TopWindow("STATIC", "front");  // the first window is never listed
     form.RefreshListBox();
     ASSERT_EQ((std::vector<std::string>{"B Internet", "A Internet"}), form.ListBox1.Items());
     form.ListBox1.Select(1);
@@ -190,4 +218,95 @@ TEST(WindowLookup, FindsBrowserWindowsByClassInZOrder) {
   EXPECT_EQ((std::vector<HWND>{folder, front}), found.windows);
   for (HWND h : {folder, front}) DestroyWindow(h);
   EXPECT_TRUE(FindWindowsOfClasses(classes).windows.empty());
+}
+
+// A browser window that answers each close request with a new title and two more requests, 80
+// times over, asks deeper than the system lets handlers nest: each request runs after the one
+// in hand, and the lists show, hold and store every title.
+TEST(FrontWindowRequests, RunOneAfterAnotherAndKeepTheListsInStepWithUserIni) {
+  TempDir dir;
+  SetProgramDirForTests(dir.path());
+  {
+    TFWachtposten_Main form;
+    ScanningActive = 0;  // only the requests close windows
+    HWND main = form.hwnd();
+    constexpr int kAnswers = 80;
+    int n = 0;
+    std::vector<LRESULT> answers;
+    ThreadWindow browser("IEFrame", "Werbung 0", [&](HWND h) {
+      if (n == kAnswers) return true;
+      SetWindowTextA(h, ("Werbung " + std::to_string(++n)).c_str());
+      answers.push_back(SendMessageA(main, WM_KEEPBROWSER, 0, 0));
+      answers.push_back(SendMessageA(main, WM_CLOSEBROWSER, 0, 0));
+      return false;
+    });
+    HWND front = TopWindow("STATIC", "front");
+    EXPECT_EQ(0, SendMessageA(main, WM_CLOSEBROWSER, 0, 0));
+    for (DWORD start = GetTickCount(); form.ListBox2.Count() <= kAnswers && GetTickCount() - start < 30000;) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      Sleep(1);
+    }
+    std::vector<std::string> closed, kept;
+    for (int i = 0; i <= kAnswers; ++i) closed.push_back("Werbung " + std::to_string(i));
+    kept.assign(closed.begin() + 1, closed.end());
+    EXPECT_EQ(closed, form.ListBox2.Items());
+    EXPECT_EQ(kept, form.ListBox3.Items());
+    EXPECT_EQ(std::vector<LRESULT>(2 * kAnswers, 0), answers);
+    EXPECT_EQ(closed, ShownItems(form.ListBox2));
+    EXPECT_EQ(kept, ShownItems(form.ListBox3));
+    EXPECT_EQ(closed, TUserIni().ReadList("Windows"));
+    DestroyWindow(front);
+  }
+  SetProgramDirForTests("");
+}
+
+// The scan waits for a window's answer while another program asks for the front browser
+// window, which is that one: it gets the one request, and is listed.
+TEST(FrontWindowRequests, LeaveTheWindowTheScanIsAskingWithItsOneRequest) {
+  TempDir dir;
+  SetProgramDirForTests(dir.path());
+  WriteFileBytes(dir.File("User.ini"), "[Windows]\r\n1=Werbung\r\n");
+  {
+    TFWachtposten_Main form;
+    ScanningActive = 1;
+    HWND main = form.hwnd();
+    int requests = 0;
+    LRESULT answer = -1;
+    ThreadWindow browser("IEFrame", "Werbung", [&](HWND) {
+      if (++requests == 1) answer = SendMessageA(main, WM_CLOSEBROWSER, 0, 0);
+      return true;
+    });
+    HWND front = TopWindow("STATIC", "front");
+    form.Timer1Timer();
+    EXPECT_EQ(1, requests);
+    EXPECT_EQ(0, answer);
+    EXPECT_EQ((std::vector<std::string>{"Werbung", "Werbung"}), form.ListBox2.Items());
+    DestroyWindow(front);
+  }
+  SetProgramDirForTests("");
+}
+
+// Titles are read as the lists have always stored them, at most 199 characters: a word beyond
+// them is not seen, and the entry listed from such a title finds its window again.
+TEST(LongTitles, AreSeenAsTheirFirst199Characters) {
+  TempDir dir;
+  SetProgramDirForTests(dir.path());
+  WriteFileBytes(dir.File("User.ini"), "[BadWords]\r\n1=casino\r\n");
+  {
+    TFWachtposten_Main form;
+    ScanningActive = 1;
+    std::string seen = "Internet " + std::string(190, 'x');
+    HWND browser = TopWindow("IEFrame", seen + " casino");
+    HWND front = TopWindow("STATIC", "front");
+    form.Timer1Timer();
+    ASSERT_TRUE(IsWindow(browser));
+    ASSERT_EQ(std::vector<std::string>{seen}, form.ListBox1.Items());
+    form.ListBox1.Select(0);
+    form.Label2Click();
+    EXPECT_FALSE(IsWindow(browser));
+    EXPECT_EQ(std::vector<std::string>{seen}, form.ListBox2.Items());
+    DestroyWindow(front);
+  }
+  SetProgramDirForTests("");
 }
