@@ -32,15 +32,11 @@ TEST(PopupLogWriter, AppendsOneLocaleStampedLinePerCallToTheOneLogPath) {
 namespace {
 // A hidden top-level window on a thread of its own. It takes `slowMs` over a close request and
 // then goes; a hanging one stops taking messages once it stands, until the end of the test.
-// One given `onClose` runs that on its thread at each close request instead, and goes when it
-// returns true.
+// Given `onClose`, it runs that at each close request instead, and goes when it returns true.
 class ThreadWindow {
  public:
-  using OnClose = std::function<bool(HWND)>;
-  ThreadWindow(DWORD slowMs, bool hang) : ThreadWindow(slowMs, hang, "CloseRequestTarget", "", nullptr) {}
-  ThreadWindow(const char* cls, const std::string& title, OnClose onClose)
-      : ThreadWindow(0, false, cls, title, std::move(onClose)) {}
-  ThreadWindow(DWORD slowMs, bool hang, const char* cls, const std::string& title, OnClose onClose)
+  ThreadWindow(DWORD slowMs, bool hang, const char* cls = "CloseRequestTarget",
+               const std::string& title = "", std::function<bool(HWND)> onClose = nullptr)
       : slowMs_(slowMs), hang_(hang), cls_(cls), title_(title), onClose_(std::move(onClose)) {
     ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -95,7 +91,7 @@ class ThreadWindow {
   bool hang_;
   const char* cls_;
   std::string title_;
-  OnClose onClose_;
+  std::function<bool(HWND)> onClose_;
   HWND hwnd_ = nullptr;
   HANDLE ready_, release_, thread_;
 };
@@ -111,17 +107,12 @@ HWND TopWindow(const char* cls, const std::string& title) {
                          nullptr, wc.hInstance, nullptr);
 }
 
-// A list box's items as its control holds them.
-std::vector<std::string> ShownItems(const ListBox& list) {
-  std::vector<std::string> out;
-  int n = static_cast<int>(SendMessageA(list.hwnd(), LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    char buf[256] = "";
-    SendMessageA(list.hwnd(), LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-    out.push_back(buf);
-  }
-  return out;
-}
+// The form of a test, with a program directory of its own.
+struct FormTest : ::testing::Test {
+  TempDir dir;
+  void SetUp() override { SetProgramDirForTests(dir.path()); }
+  void TearDown() override { SetProgramDirForTests(""); }
+};
 
 bool WaitGone(HWND h, DWORD ms) {
   DWORD start = GetTickCount();
@@ -182,17 +173,7 @@ TEST(OpenWindowList, KeepsTheMarkedTitleWhileItsWindowIsOpen) {
 // The walk looks browser windows up by class; windows of two classes are put into z-order by a
 // walk from the front. The snapshot is the first window and the browser windows, front to back.
 TEST(WindowLookup, FindsBrowserWindowsByClassInZOrder) {
-  for (const char* cls : {"IEFrame", "CabinetWClass"}) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = cls;
-    RegisterClassA(&wc);
-  }
-  auto make = [](const char* cls) {
-    return CreateWindowExA(0, cls, "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-  };
+  auto make = [](const char* cls) { return TopWindow(cls, ""); };
   const std::vector<const char*> classes = {"IEFrame", "CabinetWClass"};
   HWND back = make("IEFrame"), front = make("IEFrame");  // new windows come first
   ClassLookup found = FindWindowsOfClasses(classes);
@@ -223,90 +204,67 @@ TEST(WindowLookup, FindsBrowserWindowsByClassInZOrder) {
 // A browser window that answers each close request with a new title and two more requests, 80
 // times over, asks deeper than the system lets handlers nest: each request runs after the one
 // in hand, and the lists show, hold and store every title.
-TEST(FrontWindowRequests, RunOneAfterAnotherAndKeepTheListsInStepWithUserIni) {
-  TempDir dir;
-  SetProgramDirForTests(dir.path());
-  {
-    TFWachtposten_Main form;
-    ScanningActive = 0;  // only the requests close windows
-    HWND main = form.hwnd();
-    constexpr int kAnswers = 80;
-    int n = 0;
-    std::vector<LRESULT> answers;
-    ThreadWindow browser("IEFrame", "Werbung 0", [&](HWND h) {
-      if (n == kAnswers) return true;
-      SetWindowTextA(h, ("Werbung " + std::to_string(++n)).c_str());
-      answers.push_back(SendMessageA(main, WM_KEEPBROWSER, 0, 0));
-      answers.push_back(SendMessageA(main, WM_CLOSEBROWSER, 0, 0));
-      return false;
-    });
-    HWND front = TopWindow("STATIC", "front");
-    EXPECT_EQ(0, SendMessageA(main, WM_CLOSEBROWSER, 0, 0));
-    for (DWORD start = GetTickCount(); form.ListBox2.Count() <= kAnswers && GetTickCount() - start < 30000;) {
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-      Sleep(1);
-    }
-    std::vector<std::string> closed, kept;
-    for (int i = 0; i <= kAnswers; ++i) closed.push_back("Werbung " + std::to_string(i));
-    kept.assign(closed.begin() + 1, closed.end());
-    EXPECT_EQ(closed, form.ListBox2.Items());
-    EXPECT_EQ(kept, form.ListBox3.Items());
-    EXPECT_EQ(std::vector<LRESULT>(2 * kAnswers, 0), answers);
-    EXPECT_EQ(closed, ShownItems(form.ListBox2));
-    EXPECT_EQ(kept, ShownItems(form.ListBox3));
-    EXPECT_EQ(closed, TUserIni().ReadList("Windows"));
-    DestroyWindow(front);
-  }
-  SetProgramDirForTests("");
+TEST_F(FormTest, FrontWindowRequestsRunInTurnAndTheListsStayInStepWithUserIni) {
+  TFWachtposten_Main form;
+  ScanningActive = 0;  // only the requests close windows
+  HWND main = form.hwnd();
+  std::vector<std::string> closed = {"Werbung 0"};
+  std::vector<LRESULT> answers;
+  ThreadWindow browser(0, false, "IEFrame", closed[0], [&](HWND h) {
+    if (closed.size() > 80) return true;
+    closed.push_back("Werbung " + std::to_string(closed.size()));
+    SetWindowTextA(h, closed.back().c_str());
+    answers.push_back(SendMessageA(main, WM_KEEPBROWSER, 0, 0));
+    answers.push_back(SendMessageA(main, WM_CLOSEBROWSER, 0, 0));
+    return false;
+  });
+  HWND front = TopWindow("STATIC", "front");
+  EXPECT_EQ(0, SendMessageA(main, WM_CLOSEBROWSER, 0, 0));
+  for (DWORD t = GetTickCount(); IsWindow(browser.hwnd()) && GetTickCount() - t < 30000; Sleep(1))
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+  EXPECT_EQ(closed, form.ListBox2.Items());
+  EXPECT_EQ(std::vector<std::string>(closed.begin() + 1, closed.end()), form.ListBox3.Items());
+  EXPECT_EQ(std::vector<LRESULT>(160, 0), answers);
+  EXPECT_EQ(81, SendMessageA(form.ListBox2.hwnd(), LB_GETCOUNT, 0, 0));
+  EXPECT_EQ(80, SendMessageA(form.ListBox3.hwnd(), LB_GETCOUNT, 0, 0));
+  EXPECT_EQ(closed, TUserIni().ReadList("Windows"));
+  DestroyWindow(front);
 }
 
-// The scan waits for a window's answer while another program asks for the front browser
-// window, which is that one: it gets the one request, and is listed.
-TEST(FrontWindowRequests, LeaveTheWindowTheScanIsAskingWithItsOneRequest) {
-  TempDir dir;
-  SetProgramDirForTests(dir.path());
+// While the scan waits for a window's answer, that window asks for the front browser window,
+// which is itself: it gets the one request, and is listed.
+TEST_F(FormTest, AFrontWindowRequestLeavesTheWindowTheScanIsAskingWithItsOneRequest) {
   WriteFileBytes(dir.File("User.ini"), "[Windows]\r\n1=Werbung\r\n");
-  {
-    TFWachtposten_Main form;
-    ScanningActive = 1;
-    HWND main = form.hwnd();
-    int requests = 0;
-    LRESULT answer = -1;
-    ThreadWindow browser("IEFrame", "Werbung", [&](HWND) {
-      if (++requests == 1) answer = SendMessageA(main, WM_CLOSEBROWSER, 0, 0);
-      return true;
-    });
-    HWND front = TopWindow("STATIC", "front");
-    form.Timer1Timer();
-    EXPECT_EQ(1, requests);
-    EXPECT_EQ(0, answer);
-    EXPECT_EQ((std::vector<std::string>{"Werbung", "Werbung"}), form.ListBox2.Items());
-    DestroyWindow(front);
-  }
-  SetProgramDirForTests("");
+  TFWachtposten_Main form;
+  ScanningActive = 1;
+  int requests = 0;
+  LRESULT answer = -1;
+  ThreadWindow browser(0, false, "IEFrame", "Werbung", [&](HWND) {
+    if (++requests == 1) answer = SendMessageA(form.hwnd(), WM_CLOSEBROWSER, 0, 0);
+    return true;
+  });
+  HWND front = TopWindow("STATIC", "front");
+  form.Timer1Timer();
+  EXPECT_EQ(1, requests);
+  EXPECT_EQ(0, answer);
+  EXPECT_EQ((std::vector<std::string>{"Werbung", "Werbung"}), form.ListBox2.Items());
+  DestroyWindow(front);
 }
 
 // Titles are read as the lists have always stored them, at most 199 characters: a word beyond
 // them is not seen, and the entry listed from such a title finds its window again.
-TEST(LongTitles, AreSeenAsTheirFirst199Characters) {
-  TempDir dir;
-  SetProgramDirForTests(dir.path());
+TEST_F(FormTest, LongTitlesAreSeenAsTheirFirst199Characters) {
   WriteFileBytes(dir.File("User.ini"), "[BadWords]\r\n1=casino\r\n");
-  {
-    TFWachtposten_Main form;
-    ScanningActive = 1;
-    std::string seen = "Internet " + std::string(190, 'x');
-    HWND browser = TopWindow("IEFrame", seen + " casino");
-    HWND front = TopWindow("STATIC", "front");
-    form.Timer1Timer();
-    ASSERT_TRUE(IsWindow(browser));
-    ASSERT_EQ(std::vector<std::string>{seen}, form.ListBox1.Items());
-    form.ListBox1.Select(0);
-    form.Label2Click();
-    EXPECT_FALSE(IsWindow(browser));
-    EXPECT_EQ(std::vector<std::string>{seen}, form.ListBox2.Items());
-    DestroyWindow(front);
-  }
-  SetProgramDirForTests("");
+  TFWachtposten_Main form;
+  ScanningActive = 1;
+  std::string seen = "Internet " + std::string(190, 'x');
+  HWND browser = TopWindow("IEFrame", seen + " casino"), front = TopWindow("STATIC", "front");
+  form.Timer1Timer();
+  ASSERT_TRUE(IsWindow(browser));
+  ASSERT_EQ(std::vector<std::string>{seen}, form.ListBox1.Items());
+  form.ListBox1.Select(0);
+  form.Label2Click();
+  EXPECT_FALSE(IsWindow(browser));
+  EXPECT_EQ(std::vector<std::string>{seen}, form.ListBox2.Items());
+  DestroyWindow(front);
 }
