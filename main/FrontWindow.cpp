@@ -10,11 +10,40 @@ const WindowSnapshot* FrontBrowser(const WindowList& windows) {
 }
 }  // namespace
 
+void TFWachtposten_Main::FrontWindowRequest(UINT msg) {
+  frontRequests_.push_back(msg);
+  RunFrontWindowRequest();
+}
+
+void TFWachtposten_Main::RunFrontWindowRequest() {
+  // One at a time. A browser window may answer our close request with a new request, and a
+  // request may come while a box's loop runs inside a save: run inside the one in hand, they
+  // would nest without bound until the system refuses messages to our own list boxes.
+  if (handlingFrontRequest_ || frontRequests_.empty()) return;
+  UINT msg = frontRequests_.front();
+  frontRequests_.pop_front();
+  struct InHand {
+    TFWachtposten_Main& form;
+    explicit InHand(TFWachtposten_Main& f) : form(f) { form.handlingFrontRequest_ = true; }
+    ~InHand() {
+      form.handlingFrontRequest_ = false;
+      // The rest from the message loop, so that a stream of requests never starves it.
+      if (!form.frontRequests_.empty()) PostMessageA(form.hwnd(), WM_RUNFRONTREQUEST, 0, 0);
+    }
+  } inHand(*this);
+  if (msg == WM_CLOSEBROWSER)
+    CloseFrontBrowserWindow();
+  else
+    KeepFrontBrowserWindow();
+}
+
 void TFWachtposten_Main::CloseFrontBrowserWindow() {
   WindowList windows = TakeWindowSnapshot();
   const WindowSnapshot* front = FrontBrowser(windows);
   if (!front) return;
-  SendCloseRequest(front->handle);
+  // The scan may be waiting for this very window's answer: one request is enough, and the
+  // title is listed all the same.
+  if (!CloseRequestOutstanding(front->handle)) SendCloseRequest(front->handle);
   // An empty entry would end the stored list at the next start and hide every entry after it.
   if (front->title.empty()) return;
   ListBox2.Add(front->title);

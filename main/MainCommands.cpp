@@ -17,6 +17,7 @@
 #include "MasterPassword.h"
 #include "MsgBox.h"
 #include "Options.h"
+#include "PopupRules.h"
 #include "Rufsperre.h"
 #include "Strings.h"
 #include "TextIds.h"
@@ -84,25 +85,10 @@ BOOL CALLBACK CollectBrowserWindow(HWND hwnd, LPARAM lp) {
         std::string cls = GetClassNameString(hwnd);
         if (IsClosableBrowserClass(cls))
           reinterpret_cast<std::vector<TopLevelWindow>*>(lp)->push_back(
-              {hwnd, cls, GetWindowTextString(hwnd)});
+              {hwnd, cls, ReadWindowTitle(hwnd)});
         return TRUE;
       },
       FALSE);
-}
-
-// Waits, with a time-out, until a window we asked to close has gone; messages other threads
-// send to ours are answered meanwhile.
-void WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
-  constexpr DWORD kPollMs = 20;
-  DWORD start = GetTickCount();
-  while (IsWindow(hwnd)) {
-    DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= timeoutMs) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min(kPollMs, timeoutMs - elapsed),
-                              QS_SENDMESSAGE);
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
 }
 
 // Marks the main window busy with a modal dialog or message box for the scope's life, so the
@@ -316,12 +302,11 @@ void TFWachtposten_Main::Label2Click() {
   }
 
   if (HWND browser = BrowserWindowTitled(TopLevelBrowserWindows(), title)) {
-    // A hung window is not waited for long. A request that reached the window is logged like
-    // the scan's, also when it is still queued; one the system refused to deliver is not.
-    CloseOutcome outcome = RequestClose(browser, kCloseRequestTimeoutMs);
-    if (outcome != CloseOutcome::NotDelivered && Config->GetLogFilteredPop())
-      LogKilledWindows(title);
-    if (outcome == CloseOutcome::Answered) WaitForWindowGone(browser, kWindowGoneWaitMs);
+    // A hung window is not waited for long. Logged like the scan's closes.
+    if (SendCloseRequest(browser) == CloseOutcome::Answered) {
+      if (Config->GetLogFilteredPop()) LogClosedWindow(browser, title);
+      WaitForWindowGone(browser, kWindowGoneWaitMs);
+    }
   }
   // Listed also when no window has it now: it is closed whenever it opens again.
   ListBox2.Add(title);
@@ -357,16 +342,14 @@ void TFWachtposten_Main::ListBox1DblClick() { Label2Click(); }
 
 void TFWachtposten_Main::ListBox2DblClick() {
   if (ListBox2.Count() == 0) return;
-  int marked = ListBox2.Selected();
-  if (marked >= 0) ListBox2.Delete(marked);
+  ListBox2.DeleteSelected();
   UserIni->SaveList(ListBox2, "Windows");
   RefreshListBox();
 }
 
 void TFWachtposten_Main::ListBox3DblClick() {
   if (ListBox3.Count() == 0) return;
-  int marked = ListBox3.Selected();
-  if (marked >= 0) ListBox3.Delete(marked);
+  ListBox3.DeleteSelected();
   UserIni->SaveList(ListBox3, "DontClose");
   RefreshListBox();
 }

@@ -375,10 +375,11 @@ LRESULT TFWachtposten_Main::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (quitOnDestroy_) PostQuitMessage(0);
       return 0;
     case WM_CLOSEBROWSER:
-      CloseFrontBrowserWindow();
-      return 0;
     case WM_KEEPBROWSER:
-      KeepFrontBrowserWindow();
+      FrontWindowRequest(msg);
+      return 0;
+    case WM_RUNFRONTREQUEST:
+      RunFrontWindowRequest();
       return 0;
   }
   return DefaultHandling(msg, wp, lp);

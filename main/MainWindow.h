@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@
 // The private messages another program sends to the main window.
 constexpr UINT WM_CLOSEBROWSER = 3179;  // close the front browser window, list it to close
 constexpr UINT WM_KEEPBROWSER = 3180;   // list the front browser window never to close
+// Posted to ourselves: the next waiting 3179/3180 may run.
+constexpr UINT WM_RUNFRONTREQUEST = WM_APP + 2;
 
 extern const char* const kMainWindowClass;  // "TFWachtposten_Main": the launcher finds us by it
 
@@ -89,10 +92,15 @@ class TFWachtposten_Main : public Window {
   void MaximizeBrowserWindows();
   void PruneBrowserHandles();
   void LogKilledWindows(const std::string& title);
+  // The log line for a window that answered its close request; a window that outlives the
+  // request and is asked again is logged once.
+  void LogClosedWindow(HWND h, const std::string& title);
 
   // The launcher's requests.
   void CloseFrontBrowserWindow();
   void KeepFrontBrowserWindow();
+  // 3179 or 3180 arrived: run now, or after the one being handled.
+  void FrontWindowRequest(UINT msg);
 
   // Menu commands, list commands and the check timer.
   void OnMenuCommand(int id);
@@ -140,6 +148,9 @@ class TFWachtposten_Main : public Window {
   void DialEvent(WPARAM wp, LPARAM lp);
   class ModalBusy;
   ConnectionBlocker blocker_;
+  void RunFrontWindowRequest();
+  std::deque<UINT> frontRequests_;  // 3179/3180 waiting for the one in hand
+  bool handlingFrontRequest_ = false;
 
   std::vector<HWND> links_;
   bool quitOnDestroy_ = true;

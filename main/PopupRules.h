@@ -105,6 +105,12 @@ bool ParseHandleText(const std::string& text, HWND& out);
 std::string PopupLogLine(const std::string& date, const std::string& time,
                          const std::string& title);
 
+// A window's title as the guard reads it wherever it looks at one: into a buffer of 200
+// characters, so at most the first 199. The stored lists hold titles read so; a title read
+// whole would never equal its entry, and would show words the guard must not see.
+constexpr int kTitleBufferChars = 200;
+std::string ReadWindowTitle(HWND h);
+
 // The walk itself (defined with the scan in PopupScan.cpp): the snapshot of the top-level
 // windows front to back that the rules look at: the first window of the z-order and those of a
 // scan class; title and geometry are read for windows of a scan class only.
@@ -125,6 +131,10 @@ void PutInZOrder(ClassLookup& found);
 // stop the guard. Inside a scan tick the window counts as asked for the rest of the tick, also
 // when the request comes from another program's message handled while the tick waits.
 CloseOutcome SendCloseRequest(HWND h);
+// True while a close request of ours waits for this window's answer, or when the running scan
+// tick has asked it already: a second request, sent from a handler nested in that wait, would
+// reach the window twice.
+bool CloseRequestOutstanding(HWND h);
 
 // Windows whose close request timed out are left alone for a while, so that a hung window does
 // not cost the guard a wait on every tick. Ticks are counted by the caller.

@@ -29,6 +29,10 @@ class TickScope {
 
 HungWindowMemory g_hung;
 unsigned long long g_tickCount = 0;
+// Windows whose close request of ours waits for its answer; nested requests stack up.
+std::vector<HWND> g_awaiting;
+// Windows written to the pop-up log; forgotten once they are gone.
+std::vector<HWND> g_logged;
 
 // One window as the rules see it, its class name already read.
 WindowSnapshot Describe(HWND hwnd, const std::string& className) {
@@ -37,7 +41,7 @@ WindowSnapshot Describe(HWND hwnd, const std::string& className) {
   w.className = className;
   // The placement, the dearest of these reads, only where it can decide.
   if (IsBrowserDetailClass(w.className)) {
-    w.title = GetWindowTextString(hwnd);
+    w.title = ReadWindowTitle(hwnd);
     // Gone since the lookup: no class, as reading it would have found.
     if (!GetWindowRect(hwnd, &w.rect)) {
       w.className.clear();
@@ -107,6 +111,12 @@ std::string LocaleTime() {
 }
 }  // namespace
 
+std::string ReadWindowTitle(HWND h) {
+  char buf[kTitleBufferChars];
+  int n = GetWindowTextA(h, buf, kTitleBufferChars);
+  return std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
 ClassLookup FindWindowsOfClasses(const std::vector<const char*>& classes) {
   ClassLookup result;
   bool one = false;
@@ -171,26 +181,46 @@ CloseOutcome SendCloseRequest(HWND h) {
     g_tick->asked.push_back(h);
     g_tick->waited = true;
   }
-  return RequestClose(h, kCloseRequestTimeoutMs);
+  g_awaiting.push_back(h);
+  CloseOutcome outcome = RequestClose(h, kCloseRequestTimeoutMs);
+  // Under Wine a window that closes answers only once it is gone, about 2 s on: its going
+  // soon after the time-out is its answer. A hung one stays.
+  if (outcome == CloseOutcome::TimedOut && WaitForWindowGone(h, kLateAnswerMs))
+    outcome = CloseOutcome::Answered;
+  g_awaiting.pop_back();
+  return outcome;
+}
+
+bool CloseRequestOutstanding(HWND h) {
+  return std::find(g_awaiting.begin(), g_awaiting.end(), h) != g_awaiting.end() ||
+         (g_tick && std::find(g_tick->asked.begin(), g_tick->asked.end(), h) != g_tick->asked.end());
+}
+
+void TFWachtposten_Main::LogClosedWindow(HWND h, const std::string& title) {
+  g_logged.erase(std::remove_if(g_logged.begin(), g_logged.end(),
+                                [](HWND w) { return !IsWindow(w); }),
+                 g_logged.end());
+  if (IsWindow(h)) {
+    // Still there after answering, it may be asked again: one window, one line.
+    if (std::find(g_logged.begin(), g_logged.end(), h) != g_logged.end()) return;
+    g_logged.push_back(h);
+  }
+  LogKilledWindows(title);
 }
 
 namespace {
-bool IsAskedInTick(HWND h) {
-  return g_tick && std::find(g_tick->asked.begin(), g_tick->asked.end(), h) != g_tick->asked.end();
-}
-
 // Carries out one close decision of the tick and logs it when `log` is set.
 void CarryOutClose(TFWachtposten_Main& form, const CloseDecision& c, bool log) {
-  // While an earlier request of this tick waited, another program's request may have closed
-  // this window, or it went by itself: nothing to ask, nothing to log.
-  if (IsAskedInTick(c.handle) || !IsWindow(c.handle)) return;
+  // While an earlier request of this tick waited, another program's request may have asked
+  // or closed this window, or it went by itself: nothing to ask, nothing to log.
+  if (CloseRequestOutstanding(c.handle) || !IsWindow(c.handle)) return;
   CloseOutcome outcome = SendCloseRequest(c.handle);
   if (outcome == CloseOutcome::Answered)
     g_hung.NoteAnswered(c.handle);
   else
     g_hung.NoteTimeout(c.handle, g_tickCount);
-  // A hung window the system turned away has not been asked, let alone closed.
-  if (log && outcome != CloseOutcome::NotDelivered) form.LogKilledWindows(c.title);
+  // Only a window that answered can have closed; one that did not may never do so.
+  if (log && outcome == CloseOutcome::Answered) form.LogClosedWindow(c.handle, c.title);
 }
 
 // The tick's windows less those gone since the walk (closed earlier in this tick, mostly).
@@ -260,8 +290,8 @@ void TFWachtposten_Main::MaximizeBrowserWindows() {
   WindowList own;
   const WindowList& windows = CurrentWindows(own);
   for (HWND h : DecideMaximize(windows, ListBox4.Items(), WindowsAskedInTick())) {
-    if (!IsWindow(h)) continue;
-    ListBox4.Add(HandleText(h));
+    // Maximised only once it is remembered, or it would be maximised again at every tick.
+    if (!IsWindow(h) || ListBox4.Add(HandleText(h)) < 0) continue;
     // Not ShowWindow: for another program's window it waits for that program's answer.
     ShowWindowAsync(h, SW_SHOWMAXIMIZED);
   }

@@ -16,6 +16,12 @@ enum class CloseOutcome {
 // threads send to this one are handled while it waits; posted ones wait for the message loop.
 CloseOutcome RequestClose(HWND window, UINT timeoutMs = kCloseRequestTimeoutMs);
 
+// Waits at most `timeoutMs` until the window is gone; true when it is. Messages that other
+// threads send to this one are handled meanwhile.
+bool WaitForWindowGone(HWND window, DWORD timeoutMs);
+// How long after a timed-out close request the guard waits for the window to go.
+constexpr DWORD kLateAnswerMs = 1000;
+
 // The same; true when the window answered or is gone.
 inline bool SendCloseRequestBounded(HWND window, UINT timeoutMs) {
   return RequestClose(window, timeoutMs) == CloseOutcome::Answered;

@@ -28,15 +28,41 @@ void ListBox::Clear() {
 
 int ListBox::Add(const std::string& text) {
   LRESULT at = SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  if (at < 0) return static_cast<int>(at);  // the control is full: nothing was added
+  // Our lists are unsorted: an item taken goes last. A refused message answers 0, which is
+  // also the right answer for an empty list; there the count tells.
+  bool taken = at == Count() &&
+               (at != 0 || SendMessageA(hwnd_, LB_GETCOUNT, 0, 0) == 1);
+  if (!taken) return at < 0 ? static_cast<int>(at) : LB_ERR;
   items_.push_back(text);
   return static_cast<int>(at);
 }
 
-void ListBox::Delete(int index) {
-  if (index < 0 || index >= Count()) return;
-  SendMessageA(hwnd_, LB_DELETESTRING, index, 0);
+bool ListBox::Delete(int index) {
+  if (index < 0 || index >= Count()) return false;
+  // The answer is the number of items left.
+  if (SendMessageA(hwnd_, LB_DELETESTRING, index, 0) != Count() - 1) return false;
   items_.erase(items_.begin() + index);
+  return true;
+}
+
+int ListBox::DeleteSelected() {
+  int shown = Selected();
+  if (shown < 0) return -1;
+  LRESULT len = SendMessageA(hwnd_, LB_GETTEXTLEN, shown, 0);
+  if (len < 0) return -1;
+  std::string text(static_cast<std::size_t>(len) + 1, '\0');
+  LRESULT got = SendMessageA(hwnd_, LB_GETTEXT, shown, reinterpret_cast<LPARAM>(&text[0]));
+  if (got < 0) return -1;
+  text.resize(static_cast<std::size_t>(got));
+  // In step the entry sits at the same place here; otherwise the first of its text is it.
+  int at = Item(shown) == text ? shown : -1;
+  for (int i = 0; at < 0 && i < Count(); ++i)
+    if (items_[static_cast<std::size_t>(i)] == text) at = i;
+  if (at < 0) return -1;
+  if (at == shown) return Delete(at) ? at : -1;
+  if (SendMessageA(hwnd_, LB_DELETESTRING, shown, 0) == LB_ERR) return -1;
+  items_.erase(items_.begin() + at);
+  return at;
 }
 
 std::string ListBox::Item(int index) const {

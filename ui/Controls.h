@@ -23,14 +23,21 @@ class Control {
 
 // A list box whose items are also kept here: reading them costs no window message. Under Wine
 // every message to a subclassed control (the tool tips subclass ours) costs server calls, and
-// the guard reads its lists every second. Items change only through this class.
+// the guard reads its lists every second. Items change only through this class, and only when
+// the control took the change: a control refuses messages sent too deep in nested handlers
+// (Wine answers 0 then), and what is saved must be what the user sees.
 class ListBox : public Control {
  public:
   void Attach(HWND h);
   int Count() const { return static_cast<int>(items_.size()); }
   void Clear();
+  // The new item's index, or a negative value when the control did not take it.
   int Add(const std::string& text);
-  void Delete(int index);
+  // False when the control did not let the item go; then nothing changes.
+  bool Delete(int index);
+  // Removes the entry the control shows selected, found here by its text; the index it had
+  // here, or -1 when nothing was selected or removed.
+  int DeleteSelected();
   std::string Item(int index) const;
   const std::vector<std::string>& Items() const { return items_; }
   void SetItems(const std::vector<std::string>& items);

@@ -294,8 +294,8 @@ TEST_F(PopupScan, FrontWindowMessagesFromAnotherProcessSaveTheLists) {
   EXPECT_EQ((std::vector<std::string>{t}), ListBoxItems(main_, IDC_ListBox3));
 }
 
-TEST_F(PopupScan, AHungWindowDoesNotStopTheGuard) {
-  Start("", "");
+TEST_F(PopupScan, AHungWindowDoesNotStopTheGuardAndTheLogHoldsEachAnsweringWindowOnce) {
+  Start("LogAutoPop=1\r\n", "");
   WindowSpec hung = Browser("Haenger Internet", 300, 300);
   hung.hung = true;
   FixtureWindows f({Browser("Hinten Internet", 300, 300), hung, FrontWindow()});
@@ -309,4 +309,17 @@ TEST_F(PopupScan, AHungWindowDoesNotStopTheGuard) {
   ASSERT_TRUE(g.WaitForCloseRequests(1, 8000));
   EXPECT_LT(GetTickCount() - t0, 7000u);
   EXPECT_EQ((std::vector<std::string>{"Hinten Internet"}), ClosedTitles(f));
+
+  // A window that answers but stays is asked at every tick; it is one line, the hung one none.
+  WindowSpec stays = Browser("Bleibt Internet", 300, 300);
+  stays.ignoreClose = true;
+  FixtureWindows h({stays, FrontWindow()});
+  ASSERT_TRUE(h.ok());
+  ASSERT_TRUE(h.WaitForCloseRequests(3, 10000));
+  std::vector<std::string> logged;
+  for (const std::string& line : Lines(dir_.ReadFile("Wachtposten.log")))
+    logged.push_back(line.substr(line.find(" - ") + 3));
+  std::sort(logged.begin(), logged.end());
+  EXPECT_EQ((std::vector<std::string>{"Bleibt Internet", "Hinten Internet", "Spaeter Internet"}),
+            logged);
 }

@@ -484,3 +484,29 @@ TEST_F(MainCommandsTest, ListMovesAndRemovalsKeepUserIni) {
   EXPECT_EQ("The popup is already in the \"windows to close\"-list", lastBox());
   EXPECT_EQ(10u, boxes.Texts().size());
 }
+
+namespace {
+// The system's refusal of a message sent too deep in nested handlers: 0, and nothing added.
+WNDPROC g_listProc = nullptr;
+bool g_refuseAdd = false;
+LRESULT CALLBACK RefusingList(HWND h, UINT m, WPARAM w, LPARAM l) {
+  return g_refuseAdd && m == LB_ADDSTRING ? 0 : CallWindowProcA(g_listProc, h, m, w, l);
+}
+}  // namespace
+
+TEST_F(MainCommandsTest, AListHoldsWhatItsControlShowsAndADoubleClickRemovesTheEntryShown) {
+  TFWachtposten_Main form;
+  HWND box = form.ListBox2.hwnd();
+  g_listProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RefusingList)));
+  for (const char* item : {"Null", "Eins", "Zwei", "Drei"}) {
+    g_refuseAdd = item[0] == 'N' || item[0] == 'Z';
+    EXPECT_EQ(g_refuseAdd, form.ListBox2.Add(item) < 0) << item;
+  }
+  g_refuseAdd = false;
+  EXPECT_EQ((std::vector<std::string>{"Eins", "Drei"}), form.ListBox2.Items());
+  form.ListBox2.Select(1);
+  form.ListBox2DblClick();
+  EXPECT_EQ(std::vector<std::string>{"1=Eins"}, Section("Windows"));
+  SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+}

@@ -157,12 +157,6 @@ TEST_F(MainWindowTest, StartUpWriteErrorComesOnlyOnceTheListsStand) {
   }
 }
 
-TEST_F(MainWindowTest, PrivateMessagesAnswerZero) {
-  TFWachtposten_Main form;
-  EXPECT_EQ(0, SendMessageA(form.hwnd(), WM_CLOSEBROWSER, 0, 0));
-  EXPECT_EQ(0, SendMessageA(form.hwnd(), WM_KEEPBROWSER, 0, 0));
-}
-
 TEST_F(MainWindowTest, StayOnTopGivesATopmostWindow) {
   WriteConfig("StayOnTop=1\r\n");
   TFWachtposten_Main form;

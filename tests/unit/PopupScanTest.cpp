@@ -2,6 +2,8 @@
 // appended), the bounded close request, the lookup of browser windows and the open-window list.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "AppPaths.h"
 #include "CloseRequest.h"
 #include "ConfigIni.h"
@@ -30,9 +32,12 @@ TEST(PopupLogWriter, AppendsOneLocaleStampedLinePerCallToTheOneLogPath) {
 namespace {
 // A hidden top-level window on a thread of its own. It takes `slowMs` over a close request and
 // then goes; a hanging one stops taking messages once it stands, until the end of the test.
+// Given `onClose`, it runs that at each close request instead, and goes when it returns true.
 class ThreadWindow {
  public:
-  ThreadWindow(DWORD slowMs, bool hang) : slowMs_(slowMs), hang_(hang) {
+  ThreadWindow(DWORD slowMs, bool hang, const char* cls = "CloseRequestTarget",
+               const std::string& title = "", std::function<bool(HWND)> onClose = nullptr)
+      : slowMs_(slowMs), hang_(hang), cls_(cls), title_(title), onClose_(std::move(onClose)) {
     ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, &ThreadWindow::Run, this, 0, nullptr);
@@ -53,7 +58,7 @@ class ThreadWindow {
     auto* self = reinterpret_cast<ThreadWindow*>(GetWindowLongPtrA(h, GWLP_USERDATA));
     if (m == WM_SYSCOMMAND && (w & 0xFFF0) == SC_CLOSE) {
       Sleep(self->slowMs_);
-      DestroyWindow(h);
+      if (!self->onClose_ || self->onClose_(h)) DestroyWindow(h);
       return 0;
     }
     if (m == WM_DESTROY) PostQuitMessage(0);
@@ -61,14 +66,16 @@ class ThreadWindow {
   }
   static DWORD WINAPI Run(LPVOID p) {
     auto* self = static_cast<ThreadWindow*>(p);
+    // The class may be another test's already: the window is subclassed to become ours.
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = &Proc;
+    wc.lpfnWndProc = &DefWindowProcA;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "CloseRequestTarget";
+    wc.lpszClassName = self->cls_;
     RegisterClassA(&wc);  // fails harmlessly once registered
-    self->hwnd_ = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
+    self->hwnd_ = CreateWindowExA(0, wc.lpszClassName, self->title_.c_str(), WS_OVERLAPPEDWINDOW,
+                                  0, 0, 900, 700, nullptr, nullptr, wc.hInstance, nullptr);
     SetWindowLongPtrA(self->hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrA(self->hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
     SetEvent(self->ready_);
     if (self->hang_) {
       WaitForSingleObject(self->release_, INFINITE);
@@ -82,8 +89,29 @@ class ThreadWindow {
 
   DWORD slowMs_;
   bool hang_;
+  const char* cls_;
+  std::string title_;
+  std::function<bool(HWND)> onClose_;
   HWND hwnd_ = nullptr;
   HANDLE ready_, release_, thread_;
+};
+
+// A hidden top-level window of this thread; new windows come first in the z-order.
+HWND TopWindow(const char* cls, const std::string& title) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = &DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = cls;
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, cls, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 900, 700, nullptr,
+                         nullptr, wc.hInstance, nullptr);
+}
+
+// The form of a test, with a program directory of its own.
+struct FormTest : ::testing::Test {
+  TempDir dir;
+  void SetUp() override { SetProgramDirForTests(dir.path()); }
+  void TearDown() override { SetProgramDirForTests(""); }
 };
 
 bool WaitGone(HWND h, DWORD ms) {
@@ -123,17 +151,8 @@ TEST(OpenWindowList, KeepsTheMarkedTitleWhileItsWindowIsOpen) {
   SetProgramDirForTests(dir.path());
   {
     TFWachtposten_Main form;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "IEFrame";
-    RegisterClassA(&wc);
-    auto make = [&](const char* cls, const char* title) {
-      return CreateWindowExA(0, cls, title, WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr, nullptr,
-                             wc.hInstance, nullptr);
-    };
-    HWND a = make("IEFrame", "A Internet"), b = make("IEFrame", "B Internet");
-    HWND front = make("STATIC", "front");  // the first window is never listed
+    HWND a = TopWindow("IEFrame", "A Internet"), b = TopWindow("IEFrame", "B Internet");
+    HWND front = TopWindow("STATIC", "front");  // the first window is never listed
     form.RefreshListBox();
     ASSERT_EQ((std::vector<std::string>{"B Internet", "A Internet"}), form.ListBox1.Items());
     form.ListBox1.Select(1);
@@ -154,17 +173,7 @@ TEST(OpenWindowList, KeepsTheMarkedTitleWhileItsWindowIsOpen) {
 // The walk looks browser windows up by class; windows of two classes are put into z-order by a
 // walk from the front. The snapshot is the first window and the browser windows, front to back.
 TEST(WindowLookup, FindsBrowserWindowsByClassInZOrder) {
-  for (const char* cls : {"IEFrame", "CabinetWClass"}) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = cls;
-    RegisterClassA(&wc);
-  }
-  auto make = [](const char* cls) {
-    return CreateWindowExA(0, cls, "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-  };
+  auto make = [](const char* cls) { return TopWindow(cls, ""); };
   const std::vector<const char*> classes = {"IEFrame", "CabinetWClass"};
   HWND back = make("IEFrame"), front = make("IEFrame");  // new windows come first
   ClassLookup found = FindWindowsOfClasses(classes);
@@ -179,8 +188,7 @@ TEST(WindowLookup, FindsBrowserWindowsByClassInZOrder) {
 
   // The first window is of no browser class; each window keeps its own class, though the walk
   // reads one name per class.
-  HWND plain = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
+  HWND plain = make("PlainWindow");
   WindowList snapshot = TakeWindowSnapshot();
   std::vector<HWND> handles;
   std::vector<std::string> classNames;
@@ -189,7 +197,7 @@ TEST(WindowLookup, FindsBrowserWindowsByClassInZOrder) {
     classNames.push_back(w.className);
   }
   EXPECT_EQ((std::vector<HWND>{plain, folder, front, back}), handles);
-  EXPECT_EQ((std::vector<std::string>{"Static", "CabinetWClass", "IEFrame", "IEFrame"}),
+  EXPECT_EQ((std::vector<std::string>{"PlainWindow", "CabinetWClass", "IEFrame", "IEFrame"}),
             classNames);
   DestroyWindow(plain);
 
@@ -200,4 +208,72 @@ TEST(WindowLookup, FindsBrowserWindowsByClassInZOrder) {
   EXPECT_EQ((std::vector<HWND>{folder, front}), found.windows);
   for (HWND h : {folder, front}) DestroyWindow(h);
   EXPECT_TRUE(FindWindowsOfClasses(classes).windows.empty());
+}
+
+// A browser window that answers each close request with a new title and two more requests, 80
+// times over, asks deeper than the system lets handlers nest: each request runs after the one
+// in hand, and the lists show, hold and store every title.
+TEST_F(FormTest, FrontWindowRequestsRunInTurnAndTheListsStayInStepWithUserIni) {
+  TFWachtposten_Main form;
+  ScanningActive = 0;  // only the requests close windows
+  HWND main = form.hwnd();
+  std::vector<std::string> closed = {"Werbung 0"};
+  std::vector<LRESULT> answers;
+  ThreadWindow browser(0, false, "IEFrame", closed[0], [&](HWND h) {
+    if (closed.size() > 80) return true;
+    closed.push_back("Werbung " + std::to_string(closed.size()));
+    SetWindowTextA(h, closed.back().c_str());
+    answers.push_back(SendMessageA(main, WM_KEEPBROWSER, 0, 0));
+    answers.push_back(SendMessageA(main, WM_CLOSEBROWSER, 0, 0));
+    return false;
+  });
+  HWND front = TopWindow("STATIC", "front");
+  EXPECT_EQ(0, SendMessageA(main, WM_CLOSEBROWSER, 0, 0));
+  for (DWORD t = GetTickCount(); IsWindow(browser.hwnd()) && GetTickCount() - t < 30000; Sleep(1))
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+  EXPECT_EQ(closed, form.ListBox2.Items());
+  EXPECT_EQ(std::vector<std::string>(closed.begin() + 1, closed.end()), form.ListBox3.Items());
+  EXPECT_EQ(std::vector<LRESULT>(160, 0), answers);
+  EXPECT_EQ(81, SendMessageA(form.ListBox2.hwnd(), LB_GETCOUNT, 0, 0));
+  EXPECT_EQ(80, SendMessageA(form.ListBox3.hwnd(), LB_GETCOUNT, 0, 0));
+  EXPECT_EQ(closed, TUserIni().ReadList("Windows"));
+  DestroyWindow(front);
+}
+
+// While the scan waits for a window's answer, that window asks for the front browser window,
+// which is itself: it gets the one request, and is listed.
+TEST_F(FormTest, AFrontWindowRequestLeavesTheWindowTheScanIsAskingWithItsOneRequest) {
+  WriteFileBytes(dir.File("User.ini"), "[Windows]\r\n1=Werbung\r\n");
+  TFWachtposten_Main form;
+  ScanningActive = 1;
+  int requests = 0;
+  LRESULT answer = -1;
+  ThreadWindow browser(0, false, "IEFrame", "Werbung", [&](HWND) {
+    if (++requests == 1) answer = SendMessageA(form.hwnd(), WM_CLOSEBROWSER, 0, 0);
+    return true;
+  });
+  HWND front = TopWindow("STATIC", "front");
+  form.Timer1Timer();
+  EXPECT_EQ(1, requests);
+  EXPECT_EQ(0, answer);
+  EXPECT_EQ((std::vector<std::string>{"Werbung", "Werbung"}), form.ListBox2.Items());
+  DestroyWindow(front);
+}
+
+// Titles are read as the lists have always stored them, at most 199 characters: a word beyond
+// them is not seen, and the entry listed from such a title finds its window again.
+TEST_F(FormTest, LongTitlesAreSeenAsTheirFirst199Characters) {
+  WriteFileBytes(dir.File("User.ini"), "[BadWords]\r\n1=casino\r\n");
+  TFWachtposten_Main form;
+  ScanningActive = 1;
+  std::string seen = "Internet " + std::string(190, 'x');
+  HWND browser = TopWindow("IEFrame", seen + " casino"), front = TopWindow("STATIC", "front");
+  form.Timer1Timer();
+  ASSERT_TRUE(IsWindow(browser));
+  ASSERT_EQ(std::vector<std::string>{seen}, form.ListBox1.Items());
+  form.ListBox1.Select(0);
+  form.Label2Click();
+  EXPECT_FALSE(IsWindow(browser));
+  EXPECT_EQ(std::vector<std::string>{seen}, form.ListBox2.Items());
+  DestroyWindow(front);
 }
