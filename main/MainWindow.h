@@ -136,10 +136,10 @@ class TFWachtposten_Main : public Window {
   void OnControlCommand(int id, int code);
   void InstallMainWindowProc();
   void BlockConnection(const std::string& entryName);
+  void ShowDialupWarnings();
   void UpdateConnectionTable(const std::string& entryName, DWORD state);
-  void DialEvent(WPARAM wp, LPARAM lp);
   class ModalBusy;
-  ConnectionBlocker blocker_;
+  WarningQueue warnings_;
 
   std::vector<HWND> links_;
   bool quitOnDestroy_ = true;
