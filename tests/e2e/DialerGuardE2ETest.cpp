@@ -52,7 +52,14 @@ class DialerGuard : public ::testing::Test {
   bool WaitForLog(const std::string& line, DWORD timeoutMs = kSendTimeoutMs) {
     return WaitUntil([&] { return RasLog().find(line + "\r\n") != std::string::npos; }, timeoutMs);
   }
-  std::vector<HWND> Warnings() { return FindTopWindows("#32770", kWarningCaption, proc_.pid()); }
+  // Shown warnings only: a dialog still being set up has no texts yet.
+  std::vector<HWND> Warnings() {
+    std::vector<HWND> shown = FindTopWindows("#32770", kWarningCaption, proc_.pid());
+    shown.erase(std::remove_if(shown.begin(), shown.end(),
+                               [](HWND w) { return !IsWindowVisible(w); }),
+                shown.end());
+    return shown;
+  }
   std::string WarnedName(HWND warning) { return ControlText(warning, IDT_DU_LABEL2); }
   // Waits for the box, notes its text and presses OK.
   std::string AnswerBox() {
