@@ -61,9 +61,9 @@ class DialerGuard : public ::testing::Test {
     return shown;
   }
   std::string WarnedName(HWND warning) { return ControlText(warning, IDT_DU_LABEL2); }
-  // Waits for the box, notes its text and presses OK.
+  // Waits for the box, notes its text and presses OK. A hang-up may wait 3 s before its box.
   std::string AnswerBox() {
-    HWND box = WaitForMessageBox(proc_.pid(), kSendTimeoutMs);
+    HWND box = WaitForMessageBox(proc_.pid(), kStartTimeoutMs);
     if (!box) return "<no box>";
     std::string text = MessageBoxText(box);
     PressButton(box, IDOK);
