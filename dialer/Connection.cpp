@@ -6,6 +6,7 @@
 
 #include "AppPaths.h"
 #include "Check0190Res.h"
+#include "Dialup.h"
 #include "IniFile.h"
 #include "MsgBox.h"
 #include "Rasclass.h"
@@ -131,7 +132,7 @@ void TFCheck0190::Check(bool reportNothingFound) {
   // Everything is read before a box opens: its loop may run other code.
   IniFile ini(ProgramDir() + "User.ini");
   CheckFinding finding = FindDangerousEntry(EnumeratedEntries(), NumberedList(ini, "BlackNumbers"),
-                                            NumberedList(ini, "WhiteConnections"));
+                                            TrustedConnectionNames(ini));
   if (finding.entry >= 0)
     AppMessage(Text(txt::CheckWarningBefore) + finding.prefix + Text(txt::CheckWarningAfter));
   else if (reportNothingFound)

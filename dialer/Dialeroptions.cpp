@@ -1,11 +1,13 @@
 #include "Dialeroptions.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 
 #include "ConfigIni.h"
 #include "Connectionlist.h"
 #include "DialerOptionsRes.h"
+#include "Dialup.h"
 #include "IniFile.h"
 #include "InputBox.h"
 #include "MsgBox.h"
@@ -18,6 +20,10 @@ TFDialerOptions* FDialerOptions = nullptr;
 namespace {
 const char kBlackNumbers[] = "BlackNumbers";
 const char kWhiteConnections[] = "WhiteConnections";
+
+bool Contains(const std::vector<std::string>& items, const std::string& text) {
+  return std::find(items.begin(), items.end(), text) != items.end();
+}
 }  // namespace
 
 int CheckIntervalItemIndex(int stored) {
@@ -86,7 +92,8 @@ void TFDialerOptions::OnInit() {
 void TFDialerOptions::FormShow() {
   // Edits left from a cancelled showing go here.
   UserIni->LoadList(ListBox1, kBlackNumbers);
-  UserIni->LoadList(ListBox2, kWhiteConnections);
+  loadedTrusted_ = TrustedConnectionNames(UserIni->file());
+  ListBox2.SetItems(loadedTrusted_);
   CheckBox3.SetChecked(Config->Get0190CheckOnStartUp());
   CheckBox9.SetChecked(Config->GetDfueLookUp());
   CheckBox1.SetChecked(Config->GetDialerSearch());
@@ -116,9 +123,13 @@ void TFDialerOptions::Button1Click() {
     UserIni->SaveList(ListBox1, kBlackNumbers);
   else
     UserIni->EraseList(kBlackNumbers);
-  if (ListBox2.Count() > 0) {
-    UserIni->SaveList(ListBox2, kWhiteConnections);
-    TrustedConnectionList = ListBox2.Items();
+  // A name marked trusted in a warning while the dialog was open stays trusted.
+  std::vector<std::string> trusted = ListBox2.Items();
+  for (const std::string& name : TrustedConnectionNames(UserIni->file()))
+    if (!Contains(loadedTrusted_, name) && !Contains(trusted, name)) trusted.push_back(name);
+  if (!trusted.empty()) {
+    UserIni->SaveItems(kWhiteConnections, trusted);
+    TrustedConnectionList = trusted;
   } else {
     UserIni->EraseList(kWhiteConnections);
     TrustedConnectionList.clear();

@@ -63,6 +63,8 @@ class TFDialerOptions : public ModalDialog {
   void RemoveSelected(ListBox& list);
 
   std::vector<HWND> links_;
+  // The trusted names as this showing loaded them.
+  std::vector<std::string> loadedTrusted_;
   // The interval controls keep their state from one showing to the next, as a form's do.
   bool intervalOn_ = false;
   int intervalItem_ = -1;

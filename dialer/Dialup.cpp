@@ -127,6 +127,13 @@ std::string ResourcePictureBytes(int resourceId) {
 
 PictureBytesSource DialupPictureBytes = &ResourcePictureBytes;
 
+std::vector<std::string> TrustedConnectionNames(const IniFile& userIni) {
+  std::vector<std::string> names;
+  for (const auto& entry : userIni.ReadSection(kWhiteConnections))
+    if (!entry.second.empty()) names.push_back(entry.second);
+  return names;
+}
+
 std::string TrustedNameKey(const std::vector<std::pair<std::string, std::string>>& section,
                            const std::string& name) {
   if (name.empty()) return std::string();

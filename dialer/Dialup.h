@@ -32,6 +32,10 @@ using PictureBytesSource = std::string (*)(int resourceId);
 extern PictureBytesSource DialupPictureBytes;
 std::string ResourcePictureBytes(int resourceId);
 
+// The trusted connection names of User.ini [WhiteConnections]: the value of every non-empty
+// key, in the file's order. A hand-edited gap in the numbering hides no name behind it.
+std::vector<std::string> TrustedConnectionNames(const IniFile& userIni);
+
 // The key under which a name joins User.ini [WhiteConnections], given the section's keys and
 // values as they stand: the first of "1", "2", ... that holds no name. No stored name is ever
 // overwritten, and the new name stands before any gap, where every reader of the list finds

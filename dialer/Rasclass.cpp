@@ -176,6 +176,27 @@ std::size_t RecordsToAllocate(DWORD reportedBytes, DWORD reportedCount, std::siz
   return std::max<std::size_t>({forBytes, reportedCount, 1});
 }
 
+std::vector<bool> HangUpConnections(const std::vector<HANDLE>& handles) {
+  std::vector<bool> down(handles.size(), false), started(handles.size(), false);
+  for (std::size_t i = 0; i < handles.size(); ++i)
+    started[i] = RasHangUpA(static_cast<HRASCONN>(handles[i])) == 0;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    bool waiting = false;
+    for (std::size_t i = 0; i < handles.size(); ++i) {
+      if (down[i]) continue;
+      ras::ConnStatus status{};
+      status.dwSize = sizeof status;
+      down[i] = RasGetConnectStatusA(static_cast<HRASCONN>(handles[i]),
+                                     reinterpret_cast<RASCONNSTATUSA*>(&status)) ==
+                ERROR_INVALID_HANDLE;
+      waiting = waiting || (!down[i] && started[i]);
+    }
+    if (!waiting || GetTickCount() - start >= kHangUpWaitMs) return down;
+    Sleep(kHangUpPollMs);
+  }
+}
+
 TRasObj::TRasObj() {
   EnumDevices();
   EnumEntries();
@@ -322,14 +343,16 @@ bool TRasObj::FindConnection(const std::string& entryName, HANDLE& handle) const
 bool TRasObj::HangUp(const std::string& entryName) {
   HANDLE handle = nullptr;
   if (!FindConnection(entryName, handle) || handle == nullptr) return false;
-  return RasHangUpA(static_cast<HRASCONN>(handle)) == 0;
+  return HangUpConnections({handle})[0];
 }
 
 void TRasObj::HangUpAll() {
   std::vector<ras::Conn> conns;
   EnumConnections(conns);
+  std::vector<HANDLE> handles;
   for (const ras::Conn& c : conns)
-    if (c.hrasconn != nullptr) RasHangUpA(static_cast<HRASCONN>(c.hrasconn));
+    if (c.hrasconn != nullptr) handles.push_back(c.hrasconn);
+  HangUpConnections(handles);
 }
 
 int TRasObj::PollConnections(TRasEnumCallback callback, void* context) {

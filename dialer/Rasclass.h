@@ -35,6 +35,13 @@ std::vector<std::string> VanishedNames(const std::vector<std::string>& last,
 // this count: room for both (they may disagree) and never less than one record.
 std::size_t RecordsToAllocate(DWORD reportedBytes, DWORD reportedCount, std::size_t recordSize);
 
+// A hang-up only starts the line going down. Every hang-up of the program waits until the
+// platform no longer knows the handle, asking every kHangUpPollMs for at most kHangUpWaitMs,
+// without a message loop: no dialog opens and no timer runs meanwhile. A refused hang-up is
+// not waited for. Returns, per handle, whether its line is down.
+constexpr DWORD kHangUpWaitMs = 3000, kHangUpPollMs = 50;
+std::vector<bool> HangUpConnections(const std::vector<HANDLE>& handles);
+
 class TRasObj {
  public:
   TRasObj();
@@ -61,12 +68,13 @@ class TRasObj {
   // When several active connections match, the last one enumerated wins; handle is written
   // only on a match.
   bool FindConnection(const std::string& entryName, HANDLE& handle) const;
+  // True when the line is down.
   bool HangUp(const std::string& entryName);
   void HangUpAll();
 
   // Reports every active connection whose state can be read, then every name of the previous
   // poll that is gone, as disconnected. Returns the number of active connections. The callback
-  // may poll again (it shows modal dialogs while the poll timer keeps firing).
+  // may poll again.
   int PollConnections(TRasEnumCallback callback, void* context);
 
   static std::string StateText(DWORD state) { return ConnectionStateText(state); }

@@ -178,9 +178,8 @@ void TConfigIni::ReportStartupWriteError() {
 
 void TConfigIni::Set0190CheckInterval(int value, bool on) {
   if (!on || value == 0) {
-    // Switched off, the periodic check stops now, not only from the next start on.
+    // Switched off for the next start: the timer keeps its state and interval until then.
     file_.WriteInteger(kConfigSection, "0190CheckInterval", 0);
-    if (targets_.checkTimer) targets_.checkTimer->SetEnabled(false);
     return;
   }
   file_.WriteInteger(kConfigSection, "0190CheckInterval", value);

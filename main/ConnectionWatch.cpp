@@ -10,7 +10,6 @@
 
 #include "ConfigIni.h"
 #include "Dialup.h"
-#include "Guard.h"
 #include "MainWindow.h"
 #include "MsgBox.h"
 #include "Rasclass.h"
@@ -121,18 +120,6 @@ bool ActiveConnections(std::vector<ActiveConnection>& out) {
   return result == 0;
 }
 
-// Hangs up every active connection whose entry name is not spared; returns the names reached.
-std::vector<std::string> HangUpAllBut(const std::vector<std::string>& spared) {
-  std::vector<ActiveConnection> connections;
-  std::vector<std::string> reached;
-  ActiveConnections(connections);
-  for (const ActiveConnection& c : connections) {
-    if (std::find(spared.begin(), spared.end(), c.entryName) != spared.end()) continue;
-    RasHangUpA(c.handle);
-    reached.push_back(c.entryName);
-  }
-  return reached;
-}
 }  // namespace
 
 // Marks the main window busy with a modal dialog or message box for the scope's life.
@@ -165,47 +152,25 @@ TableChange DecideTableChange(bool found, const std::string& shownStateText, DWO
   return shownStateText != TRasObj::StateText(state) ? TableChange::Update : TableChange::None;
 }
 
-bool ConnectionBlocker::Handled(const std::string& entryName) const {
-  return std::find(blocked_.begin(), blocked_.end(), entryName) != blocked_.end() ||
-         std::find(hungUp_.begin(), hungUp_.end(), entryName) != hungUp_.end();
-}
-
-ConnectionBlocker::Decision ConnectionBlocker::Block(const std::string& entryName) {
-  Decision d;
-  if (!warning_) {
-    Reset();
-    warning_ = true;
-    d.warnNow = true;
-  } else if (Handled(entryName)) {
-    return d;
-  } else {
-    queued_.push_back(entryName);
-  }
-  blocked_.push_back(entryName);
-  d.hangUp = true;
-  d.spared = hungUp_;
-  return d;
-}
-
-void ConnectionBlocker::HungUp(const std::vector<std::string>& entryNames) {
-  hungUp_.insert(hungUp_.end(), entryNames.begin(), entryNames.end());
-}
-
-bool ConnectionBlocker::NextWarning(std::string& entryName) {
-  if (queued_.empty()) {
-    Reset();
+bool WarningQueue::Add(const std::string& entryName) {
+  if ((open_ && shown_ == entryName) ||
+      std::find(waiting_.begin(), waiting_.end(), entryName) != waiting_.end())
     return false;
-  }
-  entryName = queued_.front();
-  queued_.pop_front();
+  waiting_.push_back(entryName);
   return true;
 }
 
-void ConnectionBlocker::Reset() {
-  warning_ = false;
-  blocked_.clear();
-  hungUp_.clear();
-  queued_.clear();
+bool WarningQueue::Next(std::string& entryName) {
+  if (open_ || waiting_.empty()) return false;
+  entryName = shown_ = waiting_.front();
+  waiting_.pop_front();
+  open_ = true;
+  return true;
+}
+
+void WarningQueue::Closed() {
+  open_ = false;
+  shown_.clear();
 }
 
 std::vector<ConnectionRow> ConnectionTable(HWND lv) {
@@ -239,29 +204,44 @@ void TFWachtposten_Main::RasEnumCallback(void* context, const std::string& entry
   if (UserIni) UserIni->GetWhiteConnections();
   if (state != ras::kStateDisconnected && !IsTrustedConnection(TrustedConnectionList, entryName))
     form.BlockConnection(entryName);
-  // Looked up afresh: the warning's loop may have changed the table meanwhile.
   form.UpdateConnectionTable(entryName, state);
 }
 
 void TFWachtposten_Main::BlockConnection(const std::string& entryName) {
-  ConnectionBlocker::Decision d = blocker_.Block(entryName);
-  // All connections, as the wrapper's HangUpAll does, but none a second time in one round.
-  if (d.hangUp) blocker_.HungUp(HangUpAllBut(d.spared));
-  if (!d.warnNow) return;
-  {
-    ModalBusy busy(*this);
-    // Ends the round also when a dialog could not be shown.
-    struct RoundEnd {
-      ConnectionBlocker& b;
-      ~RoundEnd() { b.Reset(); }
-    } roundEnd{blocker_};
-    std::string name = entryName;
-    do {
-      TFDialUp dialog(LanguageOffset, name);
-      dialog.RunModal(nullptr);
-    } while (blocker_.NextWarning(name));
+  // All connections, not only this one: a dialer may hold a second line. Every untrusted one
+  // among them is warned about, also one that goes down before this poll could report it.
+  std::vector<ActiveConnection> connections;
+  ActiveConnections(connections);
+  std::vector<std::string> untrusted = {entryName};
+  std::vector<HANDLE> handles;
+  for (const ActiveConnection& c : connections) {
+    handles.push_back(c.handle);
+    if (!IsTrustedConnection(TrustedConnectionList, c.entryName) &&
+        std::find(untrusted.begin(), untrusted.end(), c.entryName) == untrusted.end())
+      untrusted.push_back(c.entryName);
   }
-  MinimizeToTray();
+  HangUpConnections(handles);
+  bool added = false;
+  for (const std::string& name : untrusted) added = warnings_.Add(name) || added;
+  if (added) PostMessageA(hwnd(), WM_SHOWDIALUPWARNINGS, 0, 0);
+}
+
+void TFWachtposten_Main::ShowDialupWarnings() {
+  // A warning already open shows the waiting ones after it has closed.
+  if (warnings_.Open()) return;
+  std::string name;
+  bool shown = false;
+  while (warnings_.Next(name)) {
+    struct Closing {
+      WarningQueue& q;
+      ~Closing() { q.Closed(); }
+    } closing{warnings_};
+    ModalBusy busy(*this);
+    TFDialUp dialog(LanguageOffset, name);
+    dialog.RunModal(nullptr);
+    shown = true;
+  }
+  if (shown) MinimizeToTray();
 }
 
 void TFWachtposten_Main::UpdateConnectionTable(const std::string& entryName, DWORD state) {
@@ -310,8 +290,9 @@ void TFWachtposten_Main::Verbindungtrennen1Click() {
     AppMessage(Text(txt::NoConnectionToCut));
     return;
   }
+  // One box per connection, each after its line is down or has failed to go down.
   for (const ActiveConnection& c : connections)
-    AppMessage(Text(RasHangUpA(c.handle) == 0 ? txt::ConnectionCut : txt::ConnectionNotCut));
+    AppMessage(Text(HangUpConnections({c.handle})[0] ? txt::ConnectionCut : txt::ConnectionNotCut));
 }
 
 void TFWachtposten_Main::InstallMainWindowProc() {
@@ -326,10 +307,9 @@ LRESULT CALLBACK TFWachtposten_Main::MainWindowProc(HWND hwnd, UINT msg, WPARAM 
   // Only main windows are given this procedure; the window layer keeps the object beside it.
   auto* form = static_cast<TFWachtposten_Main*>(
       reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)));
-  if (form != nullptr && msg == RasObject.DialEventMessage) {
-    GuardedVoid([&] { form->DialEvent(wp, lp); });
-    return 0;
-  }
+  // Answered and nothing else: any process can post it, so it neither edits a list nor
+  // hangs up a connection.
+  if (form != nullptr && msg == RasObject.DialEventMessage) return 0;
   // The object is gone in the window's last messages: the class's own procedure handles them.
   WNDPROC old = form != nullptr && form->OldWindowProc != nullptr
                     ? form->OldWindowProc
@@ -337,11 +317,3 @@ LRESULT CALLBACK TFWachtposten_Main::MainWindowProc(HWND hwnd, UINT msg, WPARAM 
   return CallWindowProcA(old, hwnd, msg, wp, lp);
 }
 
-void TFWachtposten_Main::DialEvent(WPARAM wp, LPARAM lp) {
-  std::string text = lp != 0 ? TRasObj::ErrorText(static_cast<DWORD>(lp))
-                             : TRasObj::StateText(static_cast<DWORD>(wp));
-  // An empty title on the never-close list would keep every untitled window open.
-  if (!text.empty()) ListBox3.Add(text);
-  std::string name = RasObject.GetEntryName(ListBox3.Selected());
-  if (!name.empty()) RasObject.HangUp(name);
-}

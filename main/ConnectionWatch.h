@@ -25,32 +25,27 @@ bool IsTrustedConnection(const StringList& trusted, const std::string& entryName
 enum class TableChange { None, Add, Delete, Update };
 TableChange DecideTableChange(bool found, const std::string& shownStateText, DWORD state);
 
-// The warning dialog is modal and the timers keep firing in its loop, so the watch can meet
-// untrusted connections again while it is open. A round lasts from the first warning until the
-// last queued one has closed. Within it there is one warning at a time, and no connection is
-// hung up twice: a connection reported again is left alone, and one blocked meanwhile is hung
-// up and warned about after the open warning closes.
-class ConnectionBlocker {
+// Asks the main window to show the warnings that wait (posted by the watch).
+constexpr UINT WM_SHOWDIALUPWARNINGS = WM_APP + 2;
+
+// The watch only queues its warnings; they are shown one at a time after its tick has
+// returned, so an open warning never holds up a poll. A name waits or is shown once at a
+// time: a dialer that redials behind its open warning is hung up again but not warned again.
+class WarningQueue {
  public:
-  struct Decision {
-    bool hangUp = false;   // hang up every active connection but the spared ones
-    bool warnNow = false;  // show the warning for this connection, then the queued ones
-    std::vector<std::string> spared;  // hung up earlier in this round
-  };
-  Decision Block(const std::string& entryName);
-  // The connections that a hang-up of this round reached.
-  void HungUp(const std::vector<std::string>& entryNames);
-  // After a warning has closed: the next queued connection to warn about. False when none is
-  // left, which ends the round; from then on every untrusted report is blocked afresh.
-  bool NextWarning(std::string& entryName);
-  void Reset();
+  // False when the name already waits or its warning is open.
+  bool Add(const std::string& entryName);
+  // The next name to warn about, which counts as open from now on; false while a warning is
+  // open or when none waits.
+  bool Next(std::string& entryName);
+  // The open warning has closed.
+  void Closed();
+  bool Open() const { return open_; }
 
  private:
-  bool Handled(const std::string& entryName) const;
-  bool warning_ = false;
-  std::vector<std::string> blocked_;  // reported untrusted in this round
-  std::vector<std::string> hungUp_;   // reached by a hang-up of this round
-  std::deque<std::string> queued_;
+  std::deque<std::string> waiting_;
+  std::string shown_;
+  bool open_ = false;
 };
 
 // The rows of the connection table (a list view): caption, state text, logged flag.

@@ -352,6 +352,9 @@ LRESULT TFWachtposten_Main::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SHOWWINDOW:
       if (wp) FormShow();
       break;
+    case WM_SHOWDIALUPWARNINGS:
+      ShowDialupWarnings();
+      return 0;
     case WM_CLOSE:
       if (FormClose())
         DestroyWindow(hwnd());

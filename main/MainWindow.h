@@ -18,7 +18,7 @@
 constexpr UINT WM_CLOSEBROWSER = 3179;  // close the front browser window, list it to close
 constexpr UINT WM_KEEPBROWSER = 3180;   // list the front browser window never to close
 // Posted to ourselves: the next waiting 3179/3180 may run.
-constexpr UINT WM_RUNFRONTREQUEST = WM_APP + 2;
+constexpr UINT WM_RUNFRONTREQUEST = WM_APP + 3;
 
 extern const char* const kMainWindowClass;  // "TFWachtposten_Main": the launcher finds us by it
 
@@ -144,10 +144,10 @@ class TFWachtposten_Main : public Window {
   void OnControlCommand(int id, int code);
   void InstallMainWindowProc();
   void BlockConnection(const std::string& entryName);
+  void ShowDialupWarnings();
   void UpdateConnectionTable(const std::string& entryName, DWORD state);
-  void DialEvent(WPARAM wp, LPARAM lp);
   class ModalBusy;
-  ConnectionBlocker blocker_;
+  WarningQueue warnings_;
   void RunFrontWindowRequest();
   std::deque<UINT> frontRequests_;  // 3179/3180 waiting for the one in hand
   bool handlingFrontRequest_ = false;

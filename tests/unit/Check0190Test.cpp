@@ -196,6 +196,12 @@ TEST_F(Check0190Test, FirstDangerousUntrustedEntryIsReportedOnceInEitherMode) {
   EXPECT_EQ(Texts{kWarning0190}, CheckNow(true));  // the warning only, not "nothing found"
   LanguageOffset = kEnglishOffset;
   EXPECT_EQ(Texts{"ALERT, there is a 0190number on your system !!!"}, CheckNow(false));
+  // A hand-edited gap in the trusted names hides none behind it.
+  LanguageOffset = 0;
+  UserIni(
+      "[BlackNumbers]\r\n1=0190\r\n"
+      "[WhiteConnections]\r\n1=Trusted\r\n3=Gewinn\r\n4=Second\r\n");
+  EXPECT_EQ(Texts{kNothingFound}, CheckNow(true));
 }
 
 namespace {

@@ -113,7 +113,8 @@ TEST_F(ConfigIniTest, SettersWriteAtOnceAndSwitchTheirParts) {
   EXPECT_EQ(200000u, checkTimer.Interval());
   config.Set0190CheckInterval(20, false);
   EXPECT_EQ("0", Key("0190CheckInterval"));
-  EXPECT_FALSE(checkTimer.Enabled()) << "switched off, the periodic check stops at once";
+  EXPECT_TRUE(checkTimer.Enabled()) << "switched off from the next start on";
+  EXPECT_EQ(200000u, checkTimer.Interval());
 }
 
 TEST_F(ConfigIniTest, AutoStartWritesTheQuotedPathAndRemovesIt) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -31,11 +32,13 @@ BOOL CALLBACK FindEntryLabel(HWND child, LPARAM lp) {
 }
 
 // Plays the user of the watch's warning dialogs from a thread of its own: notes the entry each
-// one names and how many are open at once, and closes each after closeAfterMs.
+// one names and how many are open at once, runs whileOpen (given the warning's number from 0)
+// and closes each closeAfterMs after that.
 class WarningUser {
  public:
-  explicit WarningUser(DWORD closeAfterMs = 0)
-      : closeAfterMs_(closeAfterMs), thread_([this] { Run(); }) {}
+  explicit WarningUser(DWORD closeAfterMs = 0,
+                       std::function<void(std::size_t)> whileOpen = nullptr)
+      : closeAfterMs_(closeAfterMs), whileOpen_(std::move(whileOpen)), thread_([this] { Run(); }) {}
   ~WarningUser() {
     stop_ = true;
     thread_.join();
@@ -88,9 +91,18 @@ class WarningUser {
           continue;
         std::string name = "?";
         EnumChildWindows(h, &FindEntryLabel, reinterpret_cast<LPARAM>(&name));
-        std::lock_guard<std::mutex> lock(mutex_);
-        names_.push_back(name);
+        std::size_t index;
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          index = names_.size();
+          names_.push_back(name);
+        }
         open.push_back({h, GetTickCount(), false});
+        mostOpen_ = std::max<int>(mostOpen_, static_cast<int>(open.size()));
+        if (whileOpen_) {
+          whileOpen_(index);
+          open.back().since = GetTickCount();
+        }
       }
       mostOpen_ = std::max<int>(mostOpen_, static_cast<int>(open.size()));
       for (Open& o : open) {
@@ -104,6 +116,7 @@ class WarningUser {
   }
 
   DWORD closeAfterMs_;
+  std::function<void(std::size_t)> whileOpen_;
   std::atomic<bool> stop_{false};
   std::atomic<int> mostOpen_{0};
   mutable std::mutex mutex_;
@@ -160,18 +173,18 @@ struct ConnectionWatchTest : ::testing::Test {
     return handles;
   }
   std::string ConnectionLog() { return ReadFileBytes(dir.File("Connection.log")); }
+  // Waits (without pumping messages: for another thread) until the handle was hung up n times.
+  bool WaitForHangUps(const std::string& handle, std::size_t n, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+      std::vector<std::string> all = HangUps();
+      if (static_cast<std::size_t>(std::count(all.begin(), all.end(), handle)) >= n) return true;
+      if (GetTickCount() - start >= timeoutMs) return false;
+      Sleep(10);
+    }
+  }
 };
 
-// The main window that the test's nested timer polls with.
-TFWachtposten_Main* g_form = nullptr;
-int g_nestedPolls = 0;
-std::string g_nestedScenario, g_nestedScenarioPath;
-
-void CALLBACK NestedPoll(HWND, UINT, UINT_PTR, DWORD) {
-  // Another dialer shows up while the first warning is open.
-  if (++g_nestedPolls == 3) WriteFileBytes(g_nestedScenarioPath, g_nestedScenario);
-  g_form->TimerEnumConnTimer();
-}
 }  // namespace
 
 TEST_F(ConnectionWatchTest, TrustIsExactAndLogLinesHaveTheirFields) {
@@ -273,37 +286,40 @@ TEST_F(ConnectionWatchTest, TrustedConnectionIsLoggedOncePerStayConnected) {
             ConnectionTable(table));
 }
 
-// The timers keep firing in the warning's loop. Polls from inside it never open a second
-// warning on top and never hang up a connection twice; a connection blocked meanwhile is
-// warned about after the first warning has closed.
-TEST_F(ConnectionWatchTest, WatchReenteredFromItsWarningStacksNothing) {
-  Files("", "1=Home\r\n");
+// The watch's own timer keeps polling while its warning is open: a dialer that redials behind
+// the warning is hung up at the next poll, and again at every poll while it stays up, but
+// warned about no second time while its warning stands; another one is warned about next.
+TEST_F(ConnectionWatchTest, RedialsBehindTheOpenWarningAreHungUpAtTheNextPoll) {
+  Files("DF\xDCLookUp=1\r\n", "1=Home\r\n");
+  Scenario(Connection(1, "Dialer", 21, 0x2000, "HangUpDelay=800\r\n"));
   TFWachtposten_Main form;
-  // The dialer's connection outlives its hang-up.
-  std::string dialer = Connection(1, "Dialer", 21, 0, "HangUpFail=633\r\n");
-  Scenario(dialer);
-  g_form = &form;
-  g_nestedPolls = 0;
-  g_nestedScenario = dialer + Connection(2, "Other", 22, 0);
-  g_nestedScenarioPath = dir.File("scenario.ini");
-  UINT_PTR nested = SetTimer(nullptr, 0, 50, &NestedPoll);
+  ASSERT_TRUE(form.TimerEnumConn.Enabled());
+  bool redialHungUp = false, stubbornHungUpAgain = false, otherHungUp = false;
   {
-    WarningUser user(800);
-    form.TimerEnumConnTimer();
-    KillTimer(nullptr, nested);
+    WarningUser user(0, [&](std::size_t index) {
+      if (index != 0) return;
+      Scenario(Connection(1, "Dialer", 22));
+      redialHungUp = WaitForHangUps("22", 1, 1500);
+      // This one outlives its hang-ups.
+      Scenario(Connection(1, "Dialer", 23, 0x2000, "HangUpFail=633\r\n") +
+               Connection(2, "Other", 24));
+      otherHungUp = WaitForHangUps("24", 1, 1500);
+      stubbornHungUpAgain = WaitForHangUps("23", 3, 2500);
+      Scenario("");
+    });
+    ASSERT_TRUE(user.WaitFor(2, 15000)) << ::testing::PrintToString(user.Names()) << " "
+                                         << ::testing::PrintToString(HangUps());
+    // Nothing more to warn about once both are closed.
+    EXPECT_FALSE(user.WaitFor(3, 1500));
     EXPECT_EQ((std::vector<std::string>{"Dialer", "Other"}), user.Names());
     EXPECT_EQ(1, user.MostOpen());
   }
-  EXPECT_GE(g_nestedPolls, 10);
-  EXPECT_EQ((std::vector<std::string>{"21", "22"}), HangUps());
-  g_form = nullptr;
-
-  // Once the warnings are closed, a connection still up is blocked afresh.
-  Scenario(dialer);
-  WarningUser user;
-  form.TimerEnumConnTimer();
-  EXPECT_EQ(std::vector<std::string>{"Dialer"}, user.Names());
-  EXPECT_EQ((std::vector<std::string>{"21", "22", "21"}), HangUps());
+  EXPECT_TRUE(redialHungUp);
+  EXPECT_TRUE(otherHungUp);
+  EXPECT_TRUE(stubbornHungUpAgain);
+  form.TimerEnumConn.SetEnabled(false);
+  std::vector<std::string> hangUps = HangUps();
+  EXPECT_EQ(1, std::count(hangUps.begin(), hangUps.end(), "21")) << "down before the next poll";
 }
 
 TEST_F(ConnectionWatchTest, DisconnectCommandHangsUpEachConnectionAndSaysHow) {
@@ -319,17 +335,22 @@ TEST_F(ConnectionWatchTest, DisconnectCommandHangsUpEachConnectionAndSaysHow) {
     form.OnMenuCommand(ID_Verbindungtrennen1);
     EXPECT_EQ(std::vector<std::string>{"Es besteht keine Verbindung zum trennen."}, boxes.Texts());
   }
-  // The size query misses the second connection: the fetch is tried again and finds both.
-  Scenario("[Connections]\r\nSizeQueryShortBy=1\r\n" + Connection(1, "Home", 11) +
-           Connection(2, "Work", 12, 0x2000, "HangUpFail=6\r\n"));
+  // The size query misses a connection: the fetch is tried again and finds all. "Cut" only
+  // when the line is down: not for a refused hang-up, nor for a line still going down when
+  // the wait ends.
+  Scenario("[Connections]\r\nSizeQueryShortBy=1\r\n" +
+           Connection(1, "Home", 11, 0x2000, "HangUpDelay=300\r\n") +
+           Connection(2, "Work", 12, 0x2000, "HangUpFail=6\r\n") +
+           Connection(3, "Slow", 13, 0x2000, "HangUpDelay=5000\r\n"));
   {
     MessageBoxWatcher boxes;
     form.OnMenuCommand(ID_Verbindungtrennen2);
     EXPECT_EQ((std::vector<std::string>{"Die Verbindung wurde getrennt!",
+                                        "Die Verbindung konnte nicht getrennt werden!",
                                         "Die Verbindung konnte nicht getrennt werden!"}),
               boxes.Texts());
   }
-  EXPECT_EQ((std::vector<std::string>{"11", "12"}), HangUps());
+  EXPECT_EQ((std::vector<std::string>{"11", "12", "13"}), HangUps());
   // Connections that cannot be listed are not reported as none.
   Scenario("[Connections]\r\nFail=610\r\n");
   {
@@ -340,7 +361,9 @@ TEST_F(ConnectionWatchTest, DisconnectCommandHangsUpEachConnectionAndSaysHow) {
   }
 }
 
-TEST_F(ConnectionWatchTest, DialEventIsAnsweredOnceTheWindowHasBeenShown) {
+// Any process can post the dial-event message: it is answered, and changes no list and hangs
+// up nothing.
+TEST_F(ConnectionWatchTest, DialEventIsAnsweredOnceTheWindowHasBeenShownAndDoesNothing) {
   Files("", "");
   Scenario("[Entry1]\r\nName=Home\r\n" + Connection(1, "Home", 11) +
            "[Errors]\r\n633=Das Modem ist besetzt.\r\n");
@@ -348,9 +371,6 @@ TEST_F(ConnectionWatchTest, DialEventIsAnsweredOnceTheWindowHasBeenShown) {
   TFWachtposten_Main form;
   const UINT dialEvent = RasObject.DialEventMessage;
   ASSERT_EQ(RegisterWindowMessageA("RasDialEvent"), dialEvent);
-
-  SendMessageA(form.hwnd(), dialEvent, 0x2000, 0);  // not shown yet: not ours to answer
-  EXPECT_TRUE(form.ListBox3.Items().empty());
 
   ShowWindow(form.hwnd(), SW_SHOW);
   ASSERT_NE(nullptr, form.OldWindowProc);
@@ -361,16 +381,12 @@ TEST_F(ConnectionWatchTest, DialEventIsAnsweredOnceTheWindowHasBeenShown) {
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(&TFWachtposten_Main::MainWindowProc),
             GetWindowLongPtrA(form.hwnd(), GWLP_WNDPROC));
 
-  SendMessageA(form.hwnd(), dialEvent, 0x2000, 0);
-  SendMessageA(form.hwnd(), dialEvent, 0, 633);
-  SendMessageA(form.hwnd(), dialEvent, 24, 0);  // no text: nothing to add
-  EXPECT_EQ((std::vector<std::string>{kConnectedStateText, "Das Modem ist besetzt."}),
-            form.ListBox3.Items());
-  EXPECT_TRUE(HangUps().empty());  // no row selected: no entry, no hang-up
-
-  form.ListBox3.Select(0);
-  SendMessageA(form.hwnd(), dialEvent, 0x2000, 0);
-  EXPECT_EQ(std::vector<std::string>{"11"}, HangUps());
+  form.ListBox3.Add("Werbung");
+  form.ListBox3.Select(0);  // the row that once chose the entry to hang up
+  EXPECT_EQ(0, SendMessageA(form.hwnd(), dialEvent, 0x2000, 0));
+  EXPECT_EQ(0, SendMessageA(form.hwnd(), dialEvent, 0, 633));
+  EXPECT_EQ(std::vector<std::string>{"Werbung"}, form.ListBox3.Items());
+  EXPECT_TRUE(HangUps().empty());
 
   // Everything else still reaches the window as before.
   EXPECT_EQ("Wachtposten", GetWindowTextString(form.hwnd()));

@@ -11,6 +11,8 @@
 #include "Connectionlist.h"
 #include "DialerOptionsRes.h"
 #include "DialogUser.h"
+#include "Dialup.h"
+#include "IniFile.h"
 #include "InputBox.h"
 #include "MainWindow.h"
 #include "MasterPassword.h"
@@ -164,8 +166,10 @@ TEST(DialerOptionsDecisions, PrefixesAndPickedNames) {
   EXPECT_EQ(" Arcor ", DecidePick(" Arcor ", nullptr, trusted).name) << "kept as typed";
 }
 
+// A hand-edited gap hides no trusted name, and a name that a warning marks trusted while the
+// dialog is open survives its OK.
 TEST_F(DialerOptionsTest, OkStoresTheListsAndTheFourSettings) {
-  WriteUser("[BlackNumbers]\r\n1=0190\r\n2=0900\r\n[WhiteConnections]\r\n1=Arcor\r\n");
+  WriteUser("[BlackNumbers]\r\n1=0190\r\n2=0900\r\n[WhiteConnections]\r\n1=Arcor\r\n3=Home\r\n");
   Start();
   MessageBoxWatcher boxes;
   struct {
@@ -183,6 +187,8 @@ TEST_F(DialerOptionsTest, OkStoresTheListsAndTheFourSettings) {
     seen.intervalOn = Checked(dlg, IDC_DO_CHECKBOX7);
     seen.comboEnabled = Enabled(dlg, IDC_DO_COMBOBOX1);
     seen.selection = ComboSelection(dlg);
+    IniFile user(dir.File("User.ini"));
+    MarkConnectionTrusted(user, "Dialer");
 
     ClickLater(dlg, IDT_DO_LABEL2);
     AnswerInputBox(" 0137 ");  // kept with its blanks
@@ -210,7 +216,7 @@ TEST_F(DialerOptionsTest, OkStoresTheListsAndTheFourSettings) {
   EXPECT_EQ("&OK", seen.ok);
   EXPECT_EQ("&Abbrechen", seen.cancel);
   EXPECT_EQ((Items{"0190", "0900"}), seen.prefixes);
-  EXPECT_EQ(Items{"Arcor"}, seen.trusted);
+  EXPECT_EQ((Items{"Arcor", "Home"}), seen.trusted);
   // No interval stored: off, and the combo box disabled without a selection.
   EXPECT_FALSE(seen.intervalOn);
   EXPECT_FALSE(seen.comboEnabled);
@@ -222,8 +228,8 @@ TEST_F(DialerOptionsTest, OkStoresTheListsAndTheFourSettings) {
             boxes.Texts());
 
   EXPECT_EQ((Items{"0900", " 0137 "}), Stored("BlackNumbers"));
-  EXPECT_EQ(Items{"Arcor"}, Stored("WhiteConnections"));
-  EXPECT_EQ(Items{"Arcor"}, TrustedConnectionList) << "the plain names";
+  EXPECT_EQ((Items{"Arcor", "Home", "Dialer"}), Stored("WhiteConnections"));
+  EXPECT_EQ((Items{"Arcor", "Home", "Dialer"}), TrustedConnectionList) << "the plain names";
   EXPECT_EQ("1", Key("0190CheckOnStartUp"));
   EXPECT_EQ("1", Key("DialerSearch"));
   EXPECT_EQ("20", Key("0190CheckInterval"));
@@ -244,7 +250,7 @@ TEST_F(DialerOptionsTest, CancelStoresNothingAndTheNextShowingReloads) {
     bool intervalOn = false, comboEnabled = false, lookUp = false;
     int selection = -1;
     Items prefixes;
-    std::string caption, ok, cancel;
+    std::string caption, ok, cancel, lookUpText;
   } seen;
   INT_PTR result = Show([&](HWND dlg) {
     seen.intervalOn = Checked(dlg, IDC_DO_CHECKBOX7);
@@ -277,6 +283,7 @@ TEST_F(DialerOptionsTest, CancelStoresNothingAndTheNextShowingReloads) {
     seen.caption = GetWindowTextString(dlg);
     seen.ok = ItemText(dlg, IDB_DO_BUTTON1);
     seen.cancel = ItemText(dlg, IDB_DO_BUTTON2);
+    seen.lookUpText = ItemText(dlg, IDC_DO_CHECKBOX9);
     // Left to the title-bar button.
   });
   EXPECT_EQ(IDCANCEL, result);
@@ -284,10 +291,11 @@ TEST_F(DialerOptionsTest, CancelStoresNothingAndTheNextShowingReloads) {
   EXPECT_EQ("0190 check - settings", seen.caption);
   EXPECT_EQ("&OK", seen.ok);
   EXPECT_EQ("&Cancel", seen.cancel);
+  EXPECT_EQ("Visual hint on every dial-up that is not trusted", seen.lookUpText);
   EXPECT_EQ(config, ReadFileBytes(dir.File("Config.ini")));
 }
 
-TEST_F(DialerOptionsTest, EmptyListsEraseTheirSectionsAndAnUncheckedIntervalStopsTheCheck) {
+TEST_F(DialerOptionsTest, EmptyListsEraseTheirSectionsAndAnUncheckedIntervalCountsFromTheNextStart) {
   WriteUser("[Windows]\r\n1=Werbung\r\n[BlackNumbers]\r\n1=0190\r\n[WhiteConnections]\r\n1=Arcor\r\n");
   WriteConfig("0190CheckInterval=20\r\n");
   Start();
@@ -315,7 +323,8 @@ TEST_F(DialerOptionsTest, EmptyListsEraseTheirSectionsAndAnUncheckedIntervalStop
   EXPECT_EQ(Items{"Werbung"}, Stored("Windows"));
   EXPECT_TRUE(TrustedConnectionList.empty());
   EXPECT_EQ("0", Key("0190CheckInterval"));
-  EXPECT_FALSE(checkTimer.Enabled()) << "the periodic check stops at once";
+  EXPECT_TRUE(checkTimer.Enabled()) << "the periodic check runs on until the next start";
+  EXPECT_EQ(200000u, checkTimer.Interval());
 }
 
 TEST_F(DialerOptionsTest, TheIntervalControlsFollowTheStoredValueAndKeepTheirStateBetweenShowings) {

@@ -215,8 +215,10 @@ TEST_F(RasclassTest, EnumEntriesTakesTheSnapshotAnew) {
 }
 
 TEST_F(RasclassTest, FindAndHangUpTakeTheLastConnectionOfThatNameInAnyCase) {
-  Scenario(Connection(1, "Home", 513) + Connection(2, "HOME", 514) +
-           Connection(3, "Work", 515, 0x2000, "HangUpFail=668\r\n"));
+  // Lines take their time to go down; "Slow" longer than a hang-up waits for it.
+  Scenario(Connection(1, "Home", 513) + Connection(2, "HOME", 514, 0x2000, "HangUpDelay=300\r\n") +
+           Connection(3, "Work", 515, 0x2000, "HangUpFail=668\r\n") +
+           Connection(4, "Slow", 516, 0x2000, "HangUpDelay=5000\r\n"));
   TRasObj ras;
   HANDLE handle = nullptr;
   EXPECT_TRUE(ras.FindConnection("home", handle));
@@ -228,18 +230,23 @@ TEST_F(RasclassTest, FindAndHangUpTakeTheLastConnectionOfThatNameInAnyCase) {
   EXPECT_TRUE(ras.HangUp("Home"));
   EXPECT_FALSE(ras.HangUp("Work"));
   EXPECT_FALSE(ras.HangUp(""));
-  EXPECT_EQ("HangUp 0 514\r\nHangUp 668 515\r\n", Log());
-  // The hung-up connection is gone; the other "Home" is now the one found.
+  EXPECT_FALSE(ras.HangUp("Slow")) << "not down when the wait ends";
+  EXPECT_EQ("HangUp 0 514\r\nHangUp 668 515\r\nHangUp 0 516\r\n", Log());
+  // The hung-up line is down when HangUp returns; the other "Home" is now the one found.
   EXPECT_TRUE(ras.FindConnection("Home", handle));
   EXPECT_EQ(reinterpret_cast<HANDLE>(513), handle);
 }
 
 TEST_F(RasclassTest, HangUpAllGoesOnPastAFailure) {
-  Scenario(Connection(1, "Work", 601, 0x2000, "HangUpFail=668\r\n") + Connection(2, "Home", 602) +
-           Connection(3, "Dialer", 603, 5));
+  Scenario(Connection(1, "Work", 601, 0x2000, "HangUpFail=668\r\n") +
+           Connection(2, "Home", 602, 0x2000, "HangUpDelay=300\r\n") +
+           Connection(3, "Dialer", 603, 5, "HangUpDelay=300\r\n"));
   TRasObj ras;
   ras.HangUpAll();
   EXPECT_EQ("HangUp 668 601\r\nHangUp 0 602\r\nHangUp 0 603\r\n", Log());
+  int up = 0;
+  Poll(ras, &up);
+  EXPECT_EQ(1, up) << "the lines hung up are down when HangUpAll returns";
 
   Scenario("[Connections]\r\nFail=668\r\n" + Connection(1, "Home", 701));
   ras.HangUpAll();

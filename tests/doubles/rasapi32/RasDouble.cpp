@@ -16,7 +16,9 @@
 //                    SizeQueryShortBy=<connections that a size query (a buffer without room
 //                    for one record) does not count yet>
 //   [ConnectionN]    Name, Handle (default 0x100 + N), State (default 0x2000), DeviceName,
-//                    DeviceType, StatusFail=<result>, HangUpFail=<result>
+//                    DeviceType, StatusFail=<result>, HangUpFail=<result>,
+//                    HangUpDelay=<ms that a connection hung up by this process stays listed,
+//                    its status readable, as a line takes its time to go down>
 //   [Errors]         <code>=<text of RasGetErrorStringA>
 //
 // WP_RAS_LOG names the log: one line per call "HangUp <result> <handle>" or
@@ -30,6 +32,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -162,6 +165,24 @@ const Section* FindEntry(const Scenario& s, const std::string& name) {
   return nullptr;
 }
 
+// When this process hung up each connection, per scenario file and handle. A benchmark asks
+// for the status from a thread of its own.
+std::map<std::string, DWORD> hangUpTimes;
+std::mutex hangUpTimesLock;
+
+std::string HangUpKey(ULONG_PTR handle) {
+  return EnvValue("WP_RAS_SCENARIO") + "|" + std::to_string(handle);
+}
+
+// A connection hung up within its HangUpDelay is still going down.
+bool GoingDown(const Section& section, ULONG_PTR handle) {
+  DWORD delay = Number(section, "HangUpDelay", 0);
+  if (delay == 0) return false;
+  std::lock_guard<std::mutex> lock(hangUpTimesLock);
+  auto it = hangUpTimes.find(HangUpKey(handle));
+  return it != hangUpTimes.end() && GetTickCount() - it->second < delay;
+}
+
 struct Connection {
   const Section* section;
   ULONG_PTR handle;
@@ -173,7 +194,8 @@ std::vector<Connection> LiveConnections(const Scenario& s) {
   std::vector<const Section*> all = Numbered(s, "Connection");
   for (std::size_t i = 0; i < all.size(); ++i) {
     ULONG_PTR handle = Number(*all[i], "Handle", static_cast<DWORD>(0x100 + i + 1));
-    if (std::find(hungUp.begin(), hungUp.end(), std::to_string(handle)) == hungUp.end())
+    if (std::find(hungUp.begin(), hungUp.end(), std::to_string(handle)) == hungUp.end() ||
+        GoingDown(*all[i], handle))
       out.push_back({all[i], handle});
   }
   return out;
@@ -376,6 +398,11 @@ DWORD WINAPI RasHangUpA(HRASCONN h) {
   std::vector<Connection> live = LiveConnections(s);
   const Connection* c = FindConnection(live, h);
   DWORD result = c == nullptr ? ERROR_INVALID_HANDLE : Number(*c->section, "HangUpFail", 0);
+  // Hanging up a line already going down does not make it go down later.
+  if (result == 0 && !GoingDown(*c->section, c->handle)) {
+    std::lock_guard<std::mutex> lock(hangUpTimesLock);
+    hangUpTimes[HangUpKey(c->handle)] = GetTickCount();
+  }
   Log("HangUp " + std::to_string(result) + " " +
       std::to_string(reinterpret_cast<ULONG_PTR>(h)));
   return result;

@@ -1,0 +1,156 @@
+// The real Wachtposten.exe guarding dial-up connections: the dial-up test double lies beside it
+// in the program directory and is loaded in place of the system's library.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "DialupRes.h"
+#include "Driver.h"
+#include "MainWindow.h"
+
+using namespace e2e;
+
+namespace {
+const char kWarningCaption[] = "Wachtposten & Leitungswart";
+
+std::string Connection(int n, const std::string& name, int handle, const std::string& extra = "") {
+  return "[Connection" + std::to_string(n) + "]\r\nName=" + name +
+         "\r\nHandle=" + std::to_string(handle) + "\r\n" + extra;
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+class DialerGuard : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(ProductDir().empty()) << "WP_PRODUCT_DIR is not set";
+    ASSERT_TRUE(dir_.CopyProduct()) << "product files missing in " << ProductDir();
+    ASSERT_TRUE(CopyFileA((TestBinDir() + "rasapi32.dll").c_str(),
+                          dir_.File("rasapi32.dll").c_str(), FALSE))
+        << "the dial-up double is missing beside the tests";
+  }
+
+  HWND Start(const std::string& config, const std::string& user) {
+    EXPECT_TRUE(dir_.WriteFile("Config.ini", "[Configuration]\r\n" + config));
+    EXPECT_TRUE(dir_.WriteFile("User.ini", user));
+    // The program inherits WINEDLLOVERRIDES=rasapi32=n from this test's environment.
+    EXPECT_TRUE(proc_.Start(dir_.Exe(), {{"WP_RAS_SCENARIO", dir_.File("scenario.ini")},
+                                         {"WP_RAS_LOG", dir_.File("ras.log")}}))
+        << "CreateProcess error " << proc_.lastError();
+    HWND main = WaitForMainWindowReady(proc_);
+    EXPECT_NE(main, nullptr) << "no main window";
+    return main;
+  }
+  void Scenario(const std::string& text) { ASSERT_TRUE(dir_.WriteFile("scenario.ini", text)); }
+  std::string RasLog() { return dir_.ReadFile("ras.log"); }
+  bool WaitForLog(const std::string& line, DWORD timeoutMs = kSendTimeoutMs) {
+    return WaitUntil([&] { return RasLog().find(line + "\r\n") != std::string::npos; }, timeoutMs);
+  }
+  // Shown warnings only: a dialog still being set up has no texts yet.
+  std::vector<HWND> Warnings() {
+    std::vector<HWND> shown = FindTopWindows("#32770", kWarningCaption, proc_.pid());
+    shown.erase(std::remove_if(shown.begin(), shown.end(),
+                               [](HWND w) { return !IsWindowVisible(w); }),
+                shown.end());
+    return shown;
+  }
+  std::string WarnedName(HWND warning) { return ControlText(warning, IDT_DU_LABEL2); }
+  // Waits for the box, notes its text and presses OK. A hang-up may wait 3 s before its box.
+  std::string AnswerBox() {
+    HWND box = WaitForMessageBox(proc_.pid(), kStartTimeoutMs);
+    if (!box) return "<no box>";
+    std::string text = MessageBoxText(box);
+    PressButton(box, IDOK);
+    WaitForWindowGone(box, kSendTimeoutMs);
+    return text;
+  }
+
+  ProgramDir dir_{"Wacht posten dialer"};
+  Process proc_;
+};
+}  // namespace
+
+TEST_F(DialerGuard, UntrustedLineIsHungUpAndWarnedAndSoIsARedialBehindTheWarning) {
+  Scenario(Connection(1, "Dialer", 21, "HangUpDelay=300\r\n"));
+  HWND main = Start("DF\xDCLookUp=1\r\n", "[WhiteConnections]\r\n1=Home\r\n");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return Warnings().size() == 1; }, kStartTimeoutMs));
+  HWND warning = Warnings()[0];
+  EXPECT_EQ("Name: Dialer", WarnedName(warning));
+  EXPECT_EQ("HangUp 0 21\r\n", RasLog());
+
+  // The dialer redials, twice, while the warning stands: each line is hung up by the watch's
+  // next poll, and no second warning opens.
+  Scenario(Connection(1, "Dialer", 22));
+  EXPECT_TRUE(WaitForLog("HangUp 0 22"));
+  Scenario(Connection(1, "Dialer", 23));
+  EXPECT_TRUE(WaitForLog("HangUp 0 23"));
+  EXPECT_EQ(std::vector<HWND>{warning}, Warnings());
+
+  ASSERT_TRUE(PressButton(warning, IDB_DU_BUTTON1));
+  ASSERT_TRUE(WaitForWindowGone(warning, kSendTimeoutMs));
+  EXPECT_TRUE(NoMessageBoxWithin(proc_.pid(), 200));
+  EXPECT_TRUE(Warnings().empty());
+  EXPECT_FALSE(IsWindowVisible(main));
+}
+
+TEST_F(DialerGuard, TrustedLineIsKeptAndLoggedOnce) {
+  Scenario(Connection(1, "Home", 11));
+  HWND main = Start("DF\xDCLookUp=1\r\nLogConnections=1\r\n", "[WhiteConnections]\r\n1=Home\r\n");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return dir_.Exists("Connection.log"); }, kSendTimeoutMs));
+  Sleep(1500);  // three more polls, with the line still up
+  std::string log = dir_.ReadFile("Connection.log");
+  EXPECT_EQ(0u, log.find("DATUM - ZEIT - BENUTZER - VERBINDUNGSNAME\r\n\r\n")) << log;
+  EXPECT_EQ(1u, Count(log, "     -     Home\r\n")) << log;
+  EXPECT_EQ(1u, Count(log, "\r\n") - 2) << log;
+  EXPECT_EQ("", RasLog());
+  EXPECT_TRUE(Warnings().empty());
+}
+
+TEST_F(DialerGuard, WithTheWatchOffALineStaysUntilActivation) {
+  Scenario(Connection(1, "Dialer", 31));
+  HWND main = Start("DF\xDCLookUp=0\r\n", "");
+  ASSERT_NE(main, nullptr);
+  Sleep(1500);
+  EXPECT_EQ("", RasLog());
+  ASSERT_TRUE(PostCommand(main, ID_aktivieren1));
+  EXPECT_TRUE(WaitForLog("HangUp 0 31"));
+  ASSERT_TRUE(WaitUntil([&] { return Warnings().size() == 1; }, kSendTimeoutMs));
+}
+
+// "Cut" only when the line is really down; the watch is off here.
+TEST_F(DialerGuard, DisconnectCommandSaysForEachLineWhetherItIsDown) {
+  HWND main = Start("", "");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(PostCommand(main, ID_Verbindungtrennen1));
+  EXPECT_EQ("Es besteht keine Verbindung zum trennen.", AnswerBox());
+
+  Scenario(Connection(1, "Home", 41, "HangUpDelay=300\r\n") +
+           Connection(2, "Work", 42, "HangUpFail=6\r\n") +
+           Connection(3, "Slow", 43, "HangUpDelay=5000\r\n"));
+  ASSERT_TRUE(PostCommand(main, ID_Verbindungtrennen2));
+  EXPECT_EQ("Die Verbindung wurde getrennt!", AnswerBox());
+  EXPECT_EQ("Die Verbindung konnte nicht getrennt werden!", AnswerBox());
+  EXPECT_EQ("Die Verbindung konnte nicht getrennt werden!", AnswerBox());
+  EXPECT_EQ("HangUp 0 41\r\nHangUp 6 42\r\nHangUp 0 43\r\n", RasLog());
+}
+
+TEST_F(DialerGuard, StartUpCheckFindsAPremiumRateEntryBehindThirtyFourOthers) {
+  std::string phonebook;
+  for (int n = 1; n <= 34; ++n)
+    phonebook += "[Entry" + std::to_string(n) + "]\r\nName=Provider " + std::to_string(n) +
+                 "\r\nAreaCode=030\r\nNumber=12345\r\n";
+  phonebook += "[Entry35]\r\nName=Gewinn\r\nAreaCode=0190\r\nNumber=555\r\n";
+  Scenario(phonebook);
+  HWND main = Start("0190CheckOnStartUp=1\r\n", "[BlackNumbers]\r\n1=0190\r\n");
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ("ACHTUNG, es wurde eine 0190er - Einwahlverbindung auf Ihrem Rechner gefunden !!!",
+            AnswerBox());
+}
