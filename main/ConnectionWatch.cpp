@@ -183,7 +183,9 @@ std::vector<ConnectionRow> ConnectionTable(HWND lv) {
 }
 
 void TFWachtposten_Main::TimerEnumConnTimer() {
+  hungUpInPoll_ = false;
   RasObject.PollConnections(&RasEnumCallback, this);
+  hungUpInPoll_ = false;
   HWND lv = lviewConnections;
   for (int i = 0; i < RowCount(lv); ++i) {
     if (RowText(lv, i, kLoggedColumn) != "0" || RowText(lv, i, kStateColumn) != kConnectedStateText)
@@ -208,6 +210,13 @@ void TFWachtposten_Main::RasEnumCallback(void* context, const std::string& entry
 }
 
 void TFWachtposten_Main::BlockConnection(const std::string& entryName) {
+  // One hang-up of all lines serves the whole poll: the lines it reports were all up before
+  // that hang-up, which has queued each untrusted one of them.
+  if (hungUpInPoll_) {
+    if (warnings_.Add(entryName)) PostMessageA(hwnd(), WM_SHOWDIALUPWARNINGS, 0, 0);
+    return;
+  }
+  hungUpInPoll_ = true;
   // All connections, not only this one: a dialer may hold a second line. Every untrusted one
   // among them is warned about, also one that goes down before this poll could report it.
   std::vector<ActiveConnection> connections;

@@ -148,6 +148,7 @@ class TFWachtposten_Main : public Window {
   void UpdateConnectionTable(const std::string& entryName, DWORD state);
   class ModalBusy;
   WarningQueue warnings_;
+  bool hungUpInPoll_ = false;  // the running poll of the watch has hung up every line
   void RunFrontWindowRequest();
   std::deque<UINT> frontRequests_;  // 3179/3180 waiting for the one in hand
   bool handlingFrontRequest_ = false;
