@@ -16,13 +16,6 @@ constexpr int kClientWidth = 363, kClientHeight = 134;
 const char kAskButton[] = "&OK";  // the same in both languages
 const COLORREF kWarningColour = RGB(255, 0, 0);
 
-std::wstring Widened(const std::string& ansi) {
-  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], n);
-  return wide;
-}
-
 bool MasterStored() {
   char buf[kMasterReadBufferBytes];
   GetPrivateProfileStringA("Configuration", "Master", "", buf, sizeof buf,
@@ -94,7 +87,7 @@ bool TFMasterPassword::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR& result) {
 }
 
 void TFMasterPassword::Button1Click() {
-  std::wstring typed = EditText();
+  std::wstring typed = GetWindowTextWide(Item(IDE_MP_EDIT1));
   std::string bytes;
   bool faithful = PasswordBytes(typed, bytes);
   if (askMode_) {
@@ -115,7 +108,7 @@ void TFMasterPassword::Button1Click() {
     PasswordCheck check = CheckNewPassword(typed);
     if (check.problem != PasswordProblem::None) {
       if (check.problem == PasswordProblem::BadCharacter) {
-        std::wstring text = Widened(Text(txt::PasswordBadCharacter));
+        std::wstring text = Widen(Text(txt::PasswordBadCharacter));
         std::size_t at = text.find(L"%s");
         if (at != std::wstring::npos) text.replace(at, 2, check.badCharacter);
         Message(text);
@@ -139,15 +132,8 @@ void TFMasterPassword::Edit1Escape() {
   End(IDCANCEL);
 }
 
-void TFMasterPassword::Message(const std::string& text) { Message(Widened(text)); }
+void TFMasterPassword::Message(const std::string& text) { Message(Widen(text)); }
 
 void TFMasterPassword::Message(const std::wstring& text) {
-  MessageBoxW(hwnd(), text.c_str(), Widened(kProductCaption).c_str(), MB_OK);
-}
-
-std::wstring TFMasterPassword::EditText() const {
-  HWND edit = Item(IDE_MP_EDIT1);
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(edit, &text[0], static_cast<int>(text.size()))));
-  return text;
+  MessageBoxW(hwnd(), text.c_str(), Widen(kProductCaption).c_str(), MB_OK);
 }

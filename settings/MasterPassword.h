@@ -33,7 +33,6 @@ class TFMasterPassword : public ModalDialog {
   // A message of the dialog, owned by it so that no second try starts while it is open.
   void Message(const std::string& text);
   void Message(const std::wstring& text);
-  std::wstring EditText() const;
 
   bool askMode_;
 };

@@ -21,10 +21,8 @@ class TemplateBuilder {
     bytes_.insert(bytes_.end(), p, p + sizeof v);
   }
   void PutText(const std::string& ansi) {
-    int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> w(n > 0 ? n : 1, L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, w.data(), n);
-    for (wchar_t c : w) Put(static_cast<WORD>(c));
+    for (wchar_t c : Widen(ansi)) Put(static_cast<WORD>(c));
+    Put(WORD(0));
   }
   void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD atom,
             const std::string& text) {

@@ -65,6 +65,22 @@ std::string GetWindowTextString(HWND hwnd) {
   return s;
 }
 
+std::wstring GetWindowTextWide(HWND hwnd) {
+  int len = GetWindowTextLengthW(hwnd);
+  if (len <= 0) return std::wstring();
+  std::wstring s(static_cast<std::size_t>(len) + 1, L'\0');
+  int n = GetWindowTextW(hwnd, &s[0], len + 1);
+  s.resize(n > 0 ? n : 0);
+  return s;
+}
+
+std::wstring Widen(const std::string& ansi) {
+  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], n);
+  return wide;
+}
+
 std::string GetClassNameString(HWND hwnd) {
   char buf[256];
   int n = GetClassNameA(hwnd, buf, sizeof buf);

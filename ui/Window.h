@@ -40,6 +40,10 @@ class Window {
 
 // Thin helpers over one API call each.
 std::string GetWindowTextString(HWND hwnd);
+// The window's text as typed, also the characters the ANSI code page lacks.
+std::wstring GetWindowTextWide(HWND hwnd);
+// ANSI text (the system code page) as UTF-16.
+std::wstring Widen(const std::string& ansi);
 std::string GetClassNameString(HWND hwnd);
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y,
                  int w, int h, int id, DWORD exStyle = 0);
