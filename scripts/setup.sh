@@ -4,7 +4,7 @@
 set -euo pipefail
 
 need_pkgs=(g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 cmake ninja-build googletest dpkg-dev
-           wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick)
+           wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils imagemagick)
 
 missing=()
 for p in "${need_pkgs[@]}"; do

@@ -56,7 +56,7 @@ wp_stop_display() {
   fi
 }
 
-# Creates a ready Wine prefix in $1 unless one is there already.
+# Creates a ready Wine prefix in $1 unless one is there already, and gives it Wine's own fonts.
 wp_make_prefix() {
   local dir=$1
   if [ ! -f "$dir/system.reg" ]; then
@@ -64,6 +64,16 @@ wp_make_prefix() {
     WINEPREFIX="$dir" "$WP_WINE" wineboot -u >/dev/null 2>&1 || true
     WINEPREFIX="$dir" wineserver -w
   fi
+  wp_install_fonts "$dir"
+}
+
+# This Wine does not look where Debian's fonts-wine puts Wine's fonts, so without a copy in the
+# prefix "MS Sans Serif" falls back to a font about 30% wider and the dialogs cut their texts.
+wp_install_fonts() {
+  local fonts="$1/drive_c/windows/Fonts"
+  [ -d /usr/share/wine/fonts ] || { echo "fonts-wine is missing: run scripts/setup.sh" >&2; return 1; }
+  mkdir -p "$fonts"
+  cp -n /usr/share/wine/fonts/* "$fonts/"
 }
 
 # A session of its own for one script run: a temporary folder $WP_RUN_DIR with a ready Wine
