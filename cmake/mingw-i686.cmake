@@ -1,9 +1,9 @@
-# Cross-compiles 32-bit Windows programs with MinGW-w64's posix thread model (googletest and
-# std::thread need winpthreads).
+# Cross-compiles 32-bit Windows programs with MinGW-w64's win32 thread model, whose runtime
+# imports nothing that Windows XP lacks. The tests switch to the posix twin (cmake/posix-threads).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
