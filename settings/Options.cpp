@@ -152,7 +152,10 @@ void TFOptions::OnInit() {
   CheckBox11.SetChecked(Config->GetDeleteTempFilesOnStartUp());
   CheckBox12.SetChecked(Config->GetDeleteTypedURLsOnStartUp());
 
-  UserIni->LoadList(ListBox1, kWordsSection);
+  // Every word the scan blocks, those behind a gap in the keys too, or OK would drop them.
+  std::vector<std::string> words;
+  for (const std::string& line : UserIni->GetBadWords()) words.push_back(ListLineValue(line));
+  ListBox1.SetItems(words);
   ApplyTexts();
   SendMessageA(hwnd(), DM_SETDEFID, IDB_OPT_SPEICHERN, 0);
   SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);

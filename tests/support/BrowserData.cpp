@@ -1,7 +1,9 @@
 #include "BrowserData.h"
 
 #include <gtest/gtest.h>
+#include <objbase.h>
 #include <shlobj.h>
+#include <urlhist.h>
 #include <wininet.h>
 
 const char kTypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
@@ -22,6 +24,20 @@ bool PrefixIsTheTestsOwn() {
               "through scripts/test.sh.";
   }();
   return false;
+}
+
+bool SystemHistoryClears() {
+  if (!PrefixIsTheTestsOwn()) return false;
+  static const bool clears = [] {
+    CoInitialize(nullptr);
+    IUrlHistoryStg2* history = nullptr;
+    bool cleared = SUCCEEDED(SystemBrowserStores().CreateUrlHistory(&history)) && history &&
+                   history->ClearHistory() == S_OK;
+    if (history) history->Release();
+    CoUninitialize();
+    return cleared;
+  }();
+  return clears;
 }
 
 std::string CookiesFolderPath() {

@@ -27,6 +27,10 @@ std::set<std::string> CacheUrls(const char* pattern = nullptr);
 // The names of the *.txt files of the cookies folder itself.
 std::vector<std::string> CookiesFolderTxtFiles();
 
+// Whether this system's history object really clears the history (Wine's does not; Windows'
+// does), asked once; in a prefix that is not the test's own it fails the test and gives false.
+bool SystemHistoryClears();
+
 // Every cache entry, unlocked first; the *.txt files of the cookies folder; the typed-URL key.
 void EmptyUrlCache();
 void EmptyCookiesFolder();

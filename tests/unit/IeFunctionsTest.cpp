@@ -380,11 +380,9 @@ class FakeHistory : public IUrlHistoryStg2 {
   }
 };
 
-TEST_F(BrowserCleanupTest, DeleteHistoryReportsTheSystemsRefusalNeverSuccess) {
-  // Wine's history object exists but cannot clear: the failure must reach the caller.
-  HRESULT result = DeleteHistory();
-  EXPECT_NE(S_OK, result);
-  EXPECT_EQ(E_NOTIMPL, result);
+TEST_F(BrowserCleanupTest, DeleteHistoryReportsSuccessOnlyWhereTheSystemClears) {
+  // Wine's history object exists but cannot clear: its failure must reach the caller there.
+  EXPECT_EQ(SystemHistoryClears(), DeleteHistory() == S_OK);
 }
 
 TEST(DeleteHistoryTest, GivesTheStatusOfCreatingOrClearing) {

@@ -105,7 +105,7 @@ TEST(OptionsDecisions, LimitTextAndNewWords) {
 TEST_F(OptionsTest, ShowsTheStoredOptionsAndOkStoresThem) {
   Start("LogFilteredPop=1\r\nLogConnections=1\r\nExclusivWindow=1\r\nExclusivWindowCount=5\r\n"
         "PiS=1\r\nDeleteCookiesOnStartUp=1\r\nDeleteTempFilesOnStartUp=1\r\n",
-        "[BadWords]\r\n1=casino\r\n2=poker\r\n");
+        "[BadWords]\r\n1=casino\r\n2=poker\r\n4=roulette\r\n");  // the scan blocks all three
   std::string configBefore = ReadFileBytes(dir.File("Config.ini"));
   std::string userBefore = ReadFileBytes(dir.File("User.ini"));
   MessageBoxWatcher boxes;
@@ -132,7 +132,7 @@ TEST_F(OptionsTest, ShowsTheStoredOptionsAndOkStoresThem) {
     EXPECT_EQ("5", ItemText(dlg, IDE_OPT_EDIT1));
     EXPECT_TRUE(Enabled(dlg, IDC_OPT_UPDOWN1));
     EXPECT_FALSE(Enabled(dlg, IDE_OPT_EDIT1)) << "changed only with the arrows";
-    EXPECT_EQ((std::vector<std::string>{"casino", "poker"}), ListItems(List(dlg)));
+    EXPECT_EQ((std::vector<std::string>{"casino", "poker", "roulette"}), ListItems(List(dlg)));
 
     // A stored limit above 3 can only be lowered.
     Arrow(dlg, true);
@@ -146,7 +146,7 @@ TEST_F(OptionsTest, ShowsTheStoredOptionsAndOkStoresThem) {
     Toggle(dlg, IDX_OPT_CHECKBOX12);  // on
     AddWord(dlg, "Lotto");
     RemoveWord(dlg, 0);
-    EXPECT_EQ((std::vector<std::string>{"poker", "Lotto"}), ListItems(List(dlg)));
+    EXPECT_EQ((std::vector<std::string>{"poker", "roulette", "Lotto"}), ListItems(List(dlg)));
     EXPECT_EQ(configBefore, ReadFileBytes(dir.File("Config.ini"))) << "nothing before OK";
     EXPECT_EQ(userBefore, ReadFileBytes(dir.File("User.ini")));
     Click(dlg, IDB_OPT_SPEICHERN);
@@ -163,8 +163,9 @@ TEST_F(OptionsTest, ShowsTheStoredOptionsAndOkStoresThem) {
   for (const auto& kv : stored) EXPECT_EQ(kv.second, Key(kv.first)) << kv.first;
   EXPECT_EQ(4, Config->GetExclusivWindowCount());
 
-  EXPECT_EQ((std::vector<std::string>{"poker", "Lotto"}), UserIni->ReadList("BadWords"));
-  EXPECT_EQ((StringList{"1=poker", "2=Lotto"}), *BadWordList);
+  EXPECT_EQ((std::vector<std::string>{"poker", "roulette", "Lotto"}),
+            UserIni->ReadList("BadWords"));
+  EXPECT_EQ((StringList{"1=poker", "2=roulette", "3=Lotto"}), *BadWordList);
   // A pop-up log option is on and there was no log: it is there now, empty.
   ASSERT_TRUE(FileExists(dir.File("Wachtposten.log")));
   EXPECT_EQ("", ReadFileBytes(dir.File("Wachtposten.log")));
