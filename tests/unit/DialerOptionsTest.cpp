@@ -399,6 +399,10 @@ TEST_F(DialerOptionsTest, ThePickerAddsATypedNameOrAPickedOneThatIsNotTrustedYet
     Type(picker, IDE_CL_EDIT1, "t-online");
     Click(picker, IDB_CL_BUTTON1);
     WaitUntil([&] { return !IsOpen(picker); });
+    if (IsOpen(picker)) {  // refused: cancelled, so the test fails rather than hangs
+      Click(picker, IDB_CL_BUTTON2);
+      return;
+    }
     WaitEnabled(options);
 
     ClickLater(options, IDT_DO_LABEL3);
