@@ -1,7 +1,8 @@
 // Figures of the dialer guard: how long the real main window's watch takes, against the dial-up
 // test double, from an untrusted connection appearing until RasHangUp is called and until the
 // line is reported down; once with the warning closed before each connection, once for
-// redials while the warning stays open.
+// redials while the warning stays open. Then, with a line that does not go down, how long the
+// main window takes to answer a sent message, and how often the watch hangs the line up.
 //   DialerBench.exe [connections]   (runs with WINEDLLOVERRIDES=rasapi32=n, the double beside it)
 #include <windows.h>
 #include <ras.h>
@@ -71,6 +72,46 @@ Sample Connect(const e2e::ProgramDir& dir, int handle) {
   return s;
 }
 
+// Seconds that a line which will not go down is watched.
+constexpr int kStuckLineSeconds = 15;
+
+struct StuckLine {
+  double longest = 0;          // the longest answer to a sent message
+  double longestAfterWait = 0;  // the same, once the first hang-up's wait is over
+  std::size_t hangUps = 0;
+};
+
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// An untrusted line that stays up long after its hang-up; its warning stays open.
+StuckLine WatchStuckLine(const e2e::ProgramDir& dir, HWND main, int handle) {
+  std::string hangUp = "HangUp 0 " + std::to_string(handle) + "\r\n";
+  std::size_t before = Count(e2e::ReadFileBytes(dir.File("ras.log")), hangUp);
+  e2e::WriteFileBytes(dir.File("scenario.ini"),
+                      "[Connection1]\r\nName=Dialer\r\nHandle=" + std::to_string(handle) +
+                          "\r\nHangUpDelay=600000\r\n");
+  StuckLine line;
+  auto hangUps = [&] { return Count(e2e::ReadFileBytes(dir.File("ras.log")), hangUp) - before; };
+  for (double start = e2e::NowMs(); e2e::NowMs() - start < kStuckLineSeconds * 1000.0;) {
+    // Nothing here asks the window itself (its warnings' texts would): only the send waits
+    // for it. The poll after the first hang-up's wait hangs it up a second time.
+    bool waited = hangUps() >= 2;
+    double sent = e2e::NowMs();
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+    double took = e2e::NowMs() - sent;
+    line.longest = std::max(line.longest, took);
+    if (waited) line.longestAfterWait = std::max(line.longestAfterWait, took);
+    Sleep(10);
+  }
+  line.hangUps = hangUps();
+  return line;
+}
+
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? 0 : v[v.size() / 2];
@@ -106,6 +147,7 @@ int main(int argc, char** argv) {
 
   TFWachtposten_Main form;
   std::vector<Sample> closed, behindWarning;
+  StuckLine stuck;
   std::atomic<bool> done{false};
   // The guard runs in this thread's message loop (and in its warnings' loops); the connections
   // come and the warnings are closed from another thread, as a dialer and a user would.
@@ -119,6 +161,10 @@ int main(int argc, char** argv) {
     Connect(dir, 2000);
     e2e::WaitUntil([] { return !Warnings().empty(); }, 10000, 5);
     for (int i = 0; i < count; ++i) behindWarning.push_back(Connect(dir, 2001 + i));
+    for (HWND w : Warnings()) PostMessageA(w, WM_CLOSE, 0, 0);
+    e2e::WaitUntil([] { return Warnings().empty(); }, 10000, 5);
+    stuck = WatchStuckLine(dir, form.hwnd(), 3000);
+    e2e::WriteFileBytes(dir.File("scenario.ini"), "");
     for (HWND w : Warnings()) PostMessageA(w, WM_CLOSE, 0, 0);
     done = true;
   });
@@ -136,5 +182,11 @@ int main(int argc, char** argv) {
               count, form.TimerEnumConn.Interval(), kLineDownMs);
   Print("new connection, no warning open:", closed);
   Print("redial while the warning is open:", behindWarning);
+  std::printf("line that does not go down, %d s, warning open: poll interval %u ms; longest "
+              "answer to a sent message %.0f ms after the first hang-up's wait (%.0f ms with "
+              "it); %u hang-ups of it (%d polls due)\n",
+              kStuckLineSeconds, form.TimerEnumConn.Interval(), stuck.longestAfterWait,
+              stuck.longest, static_cast<unsigned>(stuck.hangUps),
+              kStuckLineSeconds * 1000 / static_cast<int>(form.TimerEnumConn.Interval()));
   return 0;
 }

@@ -11,15 +11,12 @@ TFConnectionList* FConnectionList = nullptr;
 
 Pick DecidePick(const std::string& typed, const std::string* selected,
                 const std::vector<std::string>& trusted) {
-  std::string name;
-  if (!IsBlank(typed))
-    name = typed;
-  else if (selected && !IsBlank(*selected))
-    name = *selected;
-  else
-    return {PickOutcome::NothingChosen, ""};
-  if (ListedIgnoringCase(trusted, name)) return {PickOutcome::AlreadyTrusted, name};
-  return {PickOutcome::Add, name};
+  // The watch compares names exactly: a typed name in another letter case than a listed one
+  // is a different connection, so a typed name is never refused.
+  if (!IsBlank(typed)) return {PickOutcome::Add, typed};
+  if (!selected || IsBlank(*selected)) return {PickOutcome::NothingChosen, ""};
+  if (ListedIgnoringCase(trusted, *selected)) return {PickOutcome::AlreadyTrusted, *selected};
+  return {PickOutcome::Add, *selected};
 }
 
 TFConnectionList::TFConnectionList() : ModalDialog(IDD_CONNECTIONLIST) {}

@@ -13,8 +13,9 @@ struct Pick {
   std::string name;  // the name to add
 };
 // What "add" does with a typed name and the selected phonebook entry (selected null when none
-// is). A typed name goes first and is kept as typed; one of blanks only counts as not typed.
-// A name the trusted list already holds, in any letter case, is not added twice.
+// is). A typed name goes first and is added as typed, even when the trusted list holds it
+// already; one of blanks only counts as not typed. A selected entry that the trusted list
+// already holds, in any letter case, is not added twice.
 Pick DecidePick(const std::string& typed, const std::string* selected,
                 const std::vector<std::string>& trusted);
 

@@ -176,10 +176,13 @@ std::size_t RecordsToAllocate(DWORD reportedBytes, DWORD reportedCount, std::siz
   return std::max<std::size_t>({forBytes, reportedCount, 1});
 }
 
-std::vector<bool> HangUpConnections(const std::vector<HANDLE>& handles) {
-  std::vector<bool> down(handles.size(), false), started(handles.size(), false);
-  for (std::size_t i = 0; i < handles.size(); ++i)
-    started[i] = RasHangUpA(static_cast<HRASCONN>(handles[i])) == 0;
+std::vector<bool> HangUpConnections(const std::vector<HANDLE>& handles,
+                                    const std::vector<bool>& waitFor) {
+  std::vector<bool> down(handles.size(), false), awaited(handles.size(), false);
+  for (std::size_t i = 0; i < handles.size(); ++i) {
+    bool started = RasHangUpA(static_cast<HRASCONN>(handles[i])) == 0;
+    awaited[i] = started && (waitFor.empty() || (i < waitFor.size() && waitFor[i]));
+  }
   const DWORD start = GetTickCount();
   for (;;) {
     bool waiting = false;
@@ -190,7 +193,7 @@ std::vector<bool> HangUpConnections(const std::vector<HANDLE>& handles) {
       down[i] = RasGetConnectStatusA(static_cast<HRASCONN>(handles[i]),
                                      reinterpret_cast<RASCONNSTATUSA*>(&status)) ==
                 ERROR_INVALID_HANDLE;
-      waiting = waiting || (!down[i] && started[i]);
+      waiting = waiting || (!down[i] && awaited[i]);
     }
     if (!waiting || GetTickCount() - start >= kHangUpWaitMs) return down;
     Sleep(kHangUpPollMs);

@@ -35,12 +35,14 @@ std::vector<std::string> VanishedNames(const std::vector<std::string>& last,
 // this count: room for both (they may disagree) and never less than one record.
 std::size_t RecordsToAllocate(DWORD reportedBytes, DWORD reportedCount, std::size_t recordSize);
 
-// A hang-up only starts the line going down. Every hang-up of the program waits until the
-// platform no longer knows the handle, asking every kHangUpPollMs for at most kHangUpWaitMs,
-// without a message loop: no dialog opens and no timer runs meanwhile. A refused hang-up is
-// not waited for. Returns, per handle, whether its line is down.
+// A hang-up only starts the line going down. A hang-up waits until the platform no longer
+// knows the handle, asking every kHangUpPollMs for at most kHangUpWaitMs, without a message
+// loop: no dialog opens and no timer runs meanwhile. It waits only for the handles that
+// waitFor marks (all when waitFor is empty), and never for a refused hang-up. Returns, per
+// handle, whether its line is down.
 constexpr DWORD kHangUpWaitMs = 3000, kHangUpPollMs = 50;
-std::vector<bool> HangUpConnections(const std::vector<HANDLE>& handles);
+std::vector<bool> HangUpConnections(const std::vector<HANDLE>& handles,
+                                    const std::vector<bool>& waitFor = {});
 
 class TRasObj {
  public:

@@ -39,3 +39,8 @@ unsigned long NextPollPause(unsigned long elapsedMs, unsigned long limitMs) {
   if (elapsedMs >= limitMs) return 0;
   return std::min(kWindowPollMs, limitMs - elapsedMs);
 }
+
+unsigned long SendTimeoutMs(bool startedHere, unsigned long sinceStartMs) {
+  if (!startedHere) return kSendTimeoutMs;
+  return sinceStartMs >= kStartedAnswerMs ? 0 : kStartedAnswerMs - sinceStartMs;
+}

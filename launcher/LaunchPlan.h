@@ -3,9 +3,15 @@
 
 // The plain decisions of Weckruf, apart from the Win32 calls that carry them out.
 
-// How long Weckruf gives a freshly started main program to show its main window.
+// How long Weckruf looks for a main window after the program it started has ended at once
+// (another instance, itself still starting, may hold the single-instance mutex).
 constexpr unsigned long kStartWaitMs = 3000;
-// How long each of the two messages may take before the main program counts as hung.
+// How long a main program that Weckruf started itself may take, from its start, to show its
+// window and answer both messages: its window exists before its start-up clean-ups run, and
+// those can take long.
+constexpr unsigned long kStartedAnswerMs = 60000;
+// How long each of the two messages may take before a main program that was running already
+// counts as hung.
 constexpr unsigned long kSendTimeoutMs = 5000;
 // Pause between two looks for the main window while waiting for it.
 constexpr unsigned long kWindowPollMs = 50;
@@ -39,3 +45,8 @@ bool RequestFailed(const SendOutcome& activate, const SendOutcome& closeBrowser)
 
 // Pause before the next look for the main window: a poll step, never past the deadline.
 unsigned long NextPollPause(unsigned long elapsedMs, unsigned long limitMs);
+
+// How long the next message may wait for its answer: kSendTimeoutMs for a main program that
+// was running already; for one started here, what is left of kStartedAnswerMs since its start
+// (0: time is up, do not send).
+unsigned long SendTimeoutMs(bool startedHere, unsigned long sinceStartMs);

@@ -34,35 +34,50 @@ HANDLE StartMainProgram(const LaunchPlan& plan) {
   return started.hProcess;
 }
 
-// Starts the main program and waits for its main window, for at most kStartWaitMs in all.
-// Usually the first wait ends it: the new program waits for input once its window exists.
-// Otherwise (it asks something first, or it ended at once because another instance that is
-// itself still starting holds the single-instance mutex) we keep looking until the deadline.
-// When nothing could be started there is nothing to wait for; one more look still finds a
-// main program that another launcher started meanwhile.
-HWND StartAndWaitForMainWindow() {
+// The main window and, when this launcher started the program, when it did.
+struct MainProgram {
+  HWND window = nullptr;
+  bool startedHere = false;
+  DWORD startTick = 0;
+};
+
+// Starts the main program and waits for its main window, while the program runs for at most
+// kStartedAnswerMs in all. When it ends at once (it asked nothing and found another instance
+// holding the single-instance mutex, one that is itself still starting) we look only until
+// kStartWaitMs. When nothing could be started there is nothing to wait for; one more look
+// still finds a main program that another launcher started meanwhile.
+MainProgram StartMainProgramAndFindIt() {
+  MainProgram main;
   LaunchPlan plan = PlanLaunch(ExePath());
-  if (!plan.valid) return nullptr;
-  DWORD startTick = GetTickCount();
+  if (!plan.valid) return main;
+  main.startTick = GetTickCount();
   HANDLE process = StartMainProgram(plan);
-  if (!process) return FindMainWindow();
-  WaitForInputIdle(process, kStartWaitMs);
-  CloseHandle(process);
+  if (!process) {
+    main.window = FindMainWindow();
+    return main;
+  }
+  main.startedHere = true;
   for (;;) {
-    if (HWND window = FindMainWindow()) return window;
-    DWORD pause = NextPollPause(GetTickCount() - startTick, kStartWaitMs);
-    if (pause == 0) return nullptr;
+    if ((main.window = FindMainWindow()) != nullptr) break;
+    bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    DWORD pause = NextPollPause(GetTickCount() - main.startTick,
+                                ended ? kStartWaitMs : kStartedAnswerMs);
+    if (pause == 0) break;
     Sleep(pause);
   }
+  CloseHandle(process);
+  return main;
 }
 
 // A bounded send: a hung main program must not hang us with it. No SMTO_ABORTIFHUNG: the
 // time-out alone decides, not the system's guess that a busy program is hung.
-SendOutcome Send(HWND window, UINT msg) {
-  DWORD_PTR answer = 0;
+SendOutcome Send(const MainProgram& main, UINT msg) {
   SendOutcome outcome;
+  DWORD timeoutMs = SendTimeoutMs(main.startedHere, GetTickCount() - main.startTick);
+  if (timeoutMs == 0) return outcome;
+  DWORD_PTR answer = 0;
   outcome.delivered =
-      SendMessageTimeoutA(window, msg, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &answer) != 0;
+      SendMessageTimeoutA(main.window, msg, 0, 0, SMTO_NORMAL, timeoutMs, &answer) != 0;
   outcome.answer = static_cast<long long>(static_cast<LONG_PTR>(answer));
   return outcome;
 }
@@ -70,9 +85,10 @@ SendOutcome Send(HWND window, UINT msg) {
 void Run() {
   // Not up in time (or not startable): the request is dropped silently; a main program that
   // is still starting goes on starting.
-  HWND main = FindMainWindow();
-  if (!main) main = StartAndWaitForMainWindow();
-  if (!main) return;
+  MainProgram main;
+  main.window = FindMainWindow();
+  if (!main.window) main = StartMainProgramAndFindIt();
+  if (!main.window) return;
   SendOutcome activate = Send(main, WM_ACTIVATE);
   SendOutcome closeBrowser;
   if (activate.delivered) closeBrowser = Send(main, WM_CLOSEBROWSER);

@@ -90,11 +90,6 @@ std::string CurrentUserName() {
   return std::string(name, strnlen(name, sizeof name));
 }
 
-struct ActiveConnection {
-  HRASCONN handle;
-  std::string entryName;
-};
-
 // The active connections, read in the record version that carries the phonebook path. False
 // when the platform failed, which is not the same as no connection.
 bool ActiveConnections(std::vector<ActiveConnection>& out) {
@@ -113,7 +108,7 @@ bool ActiveConnections(std::vector<ActiveConnection>& out) {
     if (result != 0) continue;
     for (std::size_t i = 0; i < std::min<std::size_t>(count, records.size()); ++i) {
       const ras::ConnWithPhonebook& r = records[i];
-      out.push_back({static_cast<HRASCONN>(r.hrasconn),
+      out.push_back({r.hrasconn,
                      std::string(r.szEntryName, strnlen(r.szEntryName, sizeof r.szEntryName))});
     }
   }
@@ -173,6 +168,41 @@ void WarningQueue::Closed() {
   shown_.clear();
 }
 
+Blocking HungUpLines::Block(const std::string& reported,
+                            const std::vector<ActiveConnection>* listed,
+                            const StringList& trusted) {
+  Blocking b;
+  auto warn = [&b](const std::string& name) {
+    if (std::find(b.warn.begin(), b.warn.end(), name) == b.warn.end()) b.warn.push_back(name);
+  };
+  if (!Holds(reported)) warn(reported);
+  if (listed == nullptr) return b;
+  for (const ActiveConnection& c : *listed) {
+    bool isNew = std::none_of(lines_.begin(), lines_.end(),
+                              [&](const ActiveConnection& l) { return l.handle == c.handle; });
+    b.handles.push_back(c.handle);
+    b.wait.push_back(isNew);
+    if (isNew && (c.entryName == reported || !IsTrustedConnection(trusted, c.entryName)))
+      warn(c.entryName);
+  }
+  // The reported name goes first, as the poll met it.
+  std::stable_partition(b.warn.begin(), b.warn.end(),
+                        [&](const std::string& n) { return n == reported; });
+  lines_ = *listed;
+  return b;
+}
+
+bool HungUpLines::Holds(const std::string& entryName) const {
+  return std::any_of(lines_.begin(), lines_.end(),
+                     [&](const ActiveConnection& l) { return l.entryName == entryName; });
+}
+
+void HungUpLines::Gone(const std::string& entryName) {
+  lines_.erase(std::remove_if(lines_.begin(), lines_.end(),
+                              [&](const ActiveConnection& l) { return l.entryName == entryName; }),
+               lines_.end());
+}
+
 std::vector<ConnectionRow> ConnectionTable(HWND lv) {
   std::vector<ConnectionRow> rows;
   int n = RowCount(lv);
@@ -204,34 +234,34 @@ void TFWachtposten_Main::RasEnumCallback(void* context, const std::string& entry
   auto& form = *static_cast<TFWachtposten_Main*>(context);
   // Read anew for every report: a name marked trusted in the warning counts from the next one.
   if (UserIni) UserIni->GetWhiteConnections();
-  if (state != ras::kStateDisconnected && !IsTrustedConnection(TrustedConnectionList, entryName))
+  if (state == ras::kStateDisconnected)
+    form.hungUp_.Gone(entryName);
+  else if (!IsTrustedConnection(TrustedConnectionList, entryName))
     form.BlockConnection(entryName);
   form.UpdateConnectionTable(entryName, state);
 }
 
 void TFWachtposten_Main::BlockConnection(const std::string& entryName) {
   // One hang-up of all lines serves the whole poll: the lines it reports were all up before
-  // that hang-up, which has queued each untrusted one of them.
+  // that hang-up, which has decided the warning of each one it listed.
   if (hungUpInPoll_) {
-    if (warnings_.Add(entryName)) PostMessageA(hwnd(), WM_SHOWDIALUPWARNINGS, 0, 0);
+    if (!hungUp_.Holds(entryName)) QueueWarnings({entryName});
     return;
   }
   hungUpInPoll_ = true;
   // All connections, not only this one: a dialer may hold a second line. Every untrusted one
   // among them is warned about, also one that goes down before this poll could report it.
   std::vector<ActiveConnection> connections;
-  ActiveConnections(connections);
-  std::vector<std::string> untrusted = {entryName};
-  std::vector<HANDLE> handles;
-  for (const ActiveConnection& c : connections) {
-    handles.push_back(c.handle);
-    if (!IsTrustedConnection(TrustedConnectionList, c.entryName) &&
-        std::find(untrusted.begin(), untrusted.end(), c.entryName) == untrusted.end())
-      untrusted.push_back(c.entryName);
-  }
-  HangUpConnections(handles);
+  bool listed = ActiveConnections(connections);
+  Blocking blocking = hungUp_.Block(entryName, listed ? &connections : nullptr,
+                                    TrustedConnectionList);
+  HangUpConnections(blocking.handles, blocking.wait);
+  QueueWarnings(blocking.warn);
+}
+
+void TFWachtposten_Main::QueueWarnings(const std::vector<std::string>& names) {
   bool added = false;
-  for (const std::string& name : untrusted) added = warnings_.Add(name) || added;
+  for (const std::string& name : names) added = warnings_.Add(name) || added;
   if (added) PostMessageA(hwnd(), WM_SHOWDIALUPWARNINGS, 0, 0);
 }
 

@@ -25,6 +25,39 @@ bool IsTrustedConnection(const StringList& trusted, const std::string& entryName
 enum class TableChange { None, Add, Delete, Update };
 TableChange DecideTableChange(bool found, const std::string& shownStateText, DWORD state);
 
+// An active connection as the watch lists it to hang it up.
+struct ActiveConnection {
+  HANDLE handle;
+  std::string entryName;
+};
+
+// What the watch does when a poll reports an untrusted connection: hang up every listed line,
+// wait only for the ones marked, and warn about the names in warn.
+struct Blocking {
+  std::vector<HANDLE> handles;
+  std::vector<bool> wait;
+  std::vector<std::string> warn;
+};
+
+// The lines the watch has hung up, kept for as long as they stay listed. A line that does not
+// go down is waited for and warned about once: later polls hang it up again without either,
+// so it cannot hold up the window at every poll. A redial has a new handle: a new line.
+class HungUpLines {
+ public:
+  // The reported name is warned about unless it belongs only to lines hung up before; so is
+  // every other untrusted name with a new line. listed is null when the lines could not be
+  // read: then only the reported name counts.
+  Blocking Block(const std::string& reported, const std::vector<ActiveConnection>* listed,
+                 const StringList& trusted);
+  // Whether the last Block listed a line of that name, or an earlier one that is still up.
+  bool Holds(const std::string& entryName) const;
+  // The watch saw the connection go.
+  void Gone(const std::string& entryName);
+
+ private:
+  std::vector<ActiveConnection> lines_;
+};
+
 // Asks the main window to show the warnings that wait (posted by the watch).
 constexpr UINT WM_SHOWDIALUPWARNINGS = WM_APP + 2;
 

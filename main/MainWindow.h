@@ -147,7 +147,9 @@ class TFWachtposten_Main : public Window {
   void ShowDialupWarnings();
   void UpdateConnectionTable(const std::string& entryName, DWORD state);
   class ModalBusy;
+  void QueueWarnings(const std::vector<std::string>& names);
   WarningQueue warnings_;
+  HungUpLines hungUp_;
   bool hungUpInPoll_ = false;  // the running poll of the watch has hung up every line
   void RunFrontWindowRequest();
   std::deque<UINT> frontRequests_;  // 3179/3180 waiting for the one in hand

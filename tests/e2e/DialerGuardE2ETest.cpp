@@ -76,28 +76,54 @@ class DialerGuard : public ::testing::Test {
 };
 }  // namespace
 
-TEST_F(DialerGuard, UntrustedLineIsHungUpAndWarnedAndSoIsARedialBehindTheWarning) {
-  Scenario(Connection(1, "Dialer", 21, "HangUpDelay=300\r\n"));
-  HWND main = Start("DF\xDCLookUp=1\r\n", "[WhiteConnections]\r\n1=Home\r\n");
+// A line that stays up long after its hang-up is waited for once; from then on every poll
+// hangs it up again and the window stays responsive. It gets one warning, also after that
+// warning is closed. A redial is a new line: hung up and warned about, and a redial behind
+// that warning is hung up without a second one.
+TEST_F(DialerGuard, AStuckLineIsHungUpAtEveryPollWithoutFreezingAndWarnedOnce) {
+  Scenario(Connection(1, "Dialer", 21, "HangUpDelay=60000\r\n"));
+  HWND main = Start("DF\xDCLookUp=1\r\nLogConnections=1\r\n", "[WhiteConnections]\r\n1=Home\r\n");
   ASSERT_NE(main, nullptr);
+  // The warning follows the one wait.
   ASSERT_TRUE(WaitUntil([&] { return Warnings().size() == 1; }, kStartTimeoutMs));
   HWND warning = Warnings()[0];
   EXPECT_EQ("Name: Dialer", WarnedName(warning));
-  EXPECT_EQ("HangUp 0 21\r\n", RasLog());
 
-  // The dialer redials, twice, while the warning stands: each line is hung up by the watch's
-  // next poll, and no second warning opens.
+  const DWORD kWatchMs = 5000, kPollIntervalMs = 500;
+  const std::size_t before = Count(RasLog(), "HangUp 0 21\r\n");
+  double slowest = 0;
+  for (double start = NowMs(); NowMs() - start < kWatchMs; Sleep(kPollMs)) {
+    double sent = NowMs();
+    EXPECT_TRUE(Send(main, WM_NULL));
+    slowest = std::max(slowest, NowMs() - sent);
+  }
+  EXPECT_GE(Count(RasLog(), "HangUp 0 21\r\n") - before, kWatchMs / kPollIntervalMs - 1)
+      << RasLog();
+  EXPECT_LT(slowest, 500.0);
+  EXPECT_EQ(std::vector<HWND>{warning}, Warnings());
+
+  ASSERT_TRUE(PressButton(warning, IDB_DU_BUTTON1));
+  ASSERT_TRUE(WaitForWindowGone(warning, kSendTimeoutMs));
+  const std::size_t closedAt = Count(RasLog(), "HangUp 0 21\r\n");
+  EXPECT_FALSE(WaitUntil([&] { return !Warnings().empty(); }, 3 * kPollIntervalMs));
+  EXPECT_LT(closedAt, Count(RasLog(), "HangUp 0 21\r\n")) << "still hung up at every poll";
+
   Scenario(Connection(1, "Dialer", 22));
   EXPECT_TRUE(WaitForLog("HangUp 0 22"));
+  ASSERT_TRUE(WaitUntil([&] { return Warnings().size() == 1; }, kSendTimeoutMs));
+  warning = Warnings()[0];
   Scenario(Connection(1, "Dialer", 23));
   EXPECT_TRUE(WaitForLog("HangUp 0 23"));
   EXPECT_EQ(std::vector<HWND>{warning}, Warnings());
-
   ASSERT_TRUE(PressButton(warning, IDB_DU_BUTTON1));
   ASSERT_TRUE(WaitForWindowGone(warning, kSendTimeoutMs));
   EXPECT_TRUE(NoMessageBoxWithin(proc_.pid(), 200));
   EXPECT_TRUE(Warnings().empty());
   EXPECT_FALSE(IsWindowVisible(main));
+  // Logged once, when it was first seen connected.
+  std::string log = dir_.ReadFile("Connection.log");
+  EXPECT_EQ(1u, Count(log, "     -     Dialer\r\n")) << log;
+  EXPECT_EQ(1u, Count(log, "\r\n") - 2) << log;
 }
 
 TEST_F(DialerGuard, TrustedLineIsKeptAndLoggedOnce) {

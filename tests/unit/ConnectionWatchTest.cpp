@@ -208,6 +208,40 @@ TEST_F(ConnectionWatchTest, TrustIsExactAndLogLinesHaveTheirFields) {
   EXPECT_EQ(TableChange::Update, DecideTableChange(true, dialling, 0x2000));
 }
 
+// A line that stays up is waited for and warned about at its first hang-up only; a redial is
+// a new line, and so is a line back after it was seen gone.
+TEST(HungUpLines, ALineIsWaitedForAndWarnedAboutOnlyAtItsFirstHangUp) {
+  using Names = std::vector<std::string>;
+  using Waits = std::vector<bool>;
+  auto h = [](int n) { return reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(n)); };
+  const StringList trusted = {"1=Home"};
+  HungUpLines lines;
+  std::vector<ActiveConnection> up = {{h(11), "Home"}, {h(21), "Dialer"}};
+  Blocking b = lines.Block("Dialer", &up, trusted);
+  EXPECT_EQ((std::vector<HANDLE>{h(11), h(21)}), b.handles);
+  EXPECT_EQ((Waits{true, true}), b.wait);
+  EXPECT_EQ(Names{"Dialer"}, b.warn);
+  b = lines.Block("Dialer", &up, trusted);  // still up at the next poll
+  EXPECT_EQ((std::vector<HANDLE>{h(11), h(21)}), b.handles);
+  EXPECT_EQ((Waits{false, false}), b.wait);
+  EXPECT_EQ(Names{}, b.warn);
+
+  up = {{h(11), "Home"}, {h(22), "Dialer"}, {h(31), "Other"}};
+  b = lines.Block("Other", &up, trusted);
+  EXPECT_EQ((Waits{false, true, true}), b.wait);
+  EXPECT_EQ((Names{"Other", "Dialer"}), b.warn);
+  EXPECT_TRUE(lines.Holds("Dialer"));
+  // Lines that cannot be listed: only a name not hung up before is warned about.
+  EXPECT_EQ(Names{}, lines.Block("Other", nullptr, trusted).warn);
+  EXPECT_EQ(Names{"Brief"}, lines.Block("Brief", nullptr, trusted).warn);
+
+  lines.Gone("Dialer");
+  EXPECT_FALSE(lines.Holds("Dialer"));
+  b = lines.Block("Dialer", &up, trusted);
+  EXPECT_EQ((Waits{false, true, false}), b.wait);
+  EXPECT_EQ(Names{"Dialer"}, b.warn);
+}
+
 TEST_F(ConnectionWatchTest, UntrustedConnectionHangsUpEveryConnectionAndWarns) {
   // The settings switch the watch on; its timer finds the connection.
   Files("DF\xDCLookUp=1\r\n", "1=Home\r\n");

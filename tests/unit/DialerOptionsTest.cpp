@@ -162,8 +162,12 @@ TEST(DialerOptionsDecisions, PrefixesAndPickedNames) {
   EXPECT_EQ(PickOutcome::NothingChosen, DecidePick("", nullptr, trusted).outcome);
   EXPECT_EQ(PickOutcome::NothingChosen, DecidePick(" ", &blank, trusted).outcome);
   EXPECT_EQ(PickOutcome::AlreadyTrusted, DecidePick("", &tonline, trusted).outcome);
-  EXPECT_EQ(PickOutcome::AlreadyTrusted, DecidePick("T-ONLINE", nullptr, trusted).outcome);
-  EXPECT_EQ(" Arcor ", DecidePick(" Arcor ", nullptr, trusted).name) << "kept as typed";
+  // A typed name is added as typed, listed already or not, in whatever letter case.
+  for (const char* typed : {"T-Online", "T-ONLINE", " Arcor "}) {
+    pick = DecidePick(typed, &tonline, trusted);
+    EXPECT_EQ(PickOutcome::Add, pick.outcome) << typed;
+    EXPECT_EQ(typed, pick.name);
+  }
 }
 
 // A hand-edited gap hides no trusted name, and a name that a warning marks trusted while the
@@ -362,7 +366,7 @@ TEST_F(DialerOptionsTest, TheIntervalControlsFollowTheStoredValueAndKeepTheirSta
   EXPECT_EQ(0, third.selection);
 }
 
-TEST_F(DialerOptionsTest, ThePickerAddsAPickedOrTypedNameThatIsNotTrustedYet) {
+TEST_F(DialerOptionsTest, ThePickerAddsATypedNameOrAPickedOneThatIsNotTrustedYet) {
   ASSERT_TRUE(RasDoubleLoaded());
   WriteFileBytes(dir.File("scenario.ini"),
                  "[Entry1]\r\nName=Arcor\r\n[Entry2]\r\nName=T-Online\r\n[Entry3]\r\nName=Freenet\r\n");
@@ -387,15 +391,18 @@ TEST_F(DialerOptionsTest, ThePickerAddsAPickedOrTypedNameThatIsNotTrustedYet) {
     Click(picker, IDB_CL_BUTTON1);  // nothing typed or selected
     Select(picker, IDC_CL_LISTBOX1, 1);
     Click(picker, IDB_CL_BUTTON1);  // T-Online is trusted already
-    Type(picker, IDE_CL_EDIT1, "t-online");
-    Click(picker, IDB_CL_BUTTON1);  // typed, and trusted already in another case
     seen.openAfterRefusals = IsOpen(picker);
     Type(picker, IDE_CL_EDIT1, "Mein ISP");
     Select(picker, IDC_CL_LISTBOX1, 0);
     seen.editAfterSelect = ItemText(picker, IDE_CL_EDIT1);
-    Type(picker, IDE_CL_EDIT1, "Mein ISP");
-    Click(picker, IDB_CL_BUTTON1);  // the typed name wins over the selected Arcor
+    // Typed, it goes before the selected Arcor, and is taken though T-Online is listed.
+    Type(picker, IDE_CL_EDIT1, "t-online");
+    Click(picker, IDB_CL_BUTTON1);
     WaitUntil([&] { return !IsOpen(picker); });
+    if (IsOpen(picker)) {  // refused: cancelled, so the test fails rather than hangs
+      Click(picker, IDB_CL_BUTTON2);
+      return;
+    }
     WaitEnabled(options);
 
     ClickLater(options, IDT_DO_LABEL3);
@@ -417,12 +424,11 @@ TEST_F(DialerOptionsTest, ThePickerAddsAPickedOrTypedNameThatIsNotTrustedYet) {
   EXPECT_TRUE(seen.openAfterRefusals);
   EXPECT_EQ("", seen.editAfterSelect);
   EXPECT_EQ((Items{"Sie m\xFCssen einen Eintrag markieren!",
-                   "Eine Verbindung mit diesem Namen existiert bereits!",
                    "Eine Verbindung mit diesem Namen existiert bereits!"}),
             boxes.Texts());
-  EXPECT_EQ((Items{"T-Online", "Mein ISP", "Arcor"}), seen.trusted);
-  EXPECT_EQ((Items{"T-Online", "Mein ISP", "Arcor"}), Stored("WhiteConnections"));
-  EXPECT_EQ((Items{"T-Online", "Mein ISP", "Arcor"}), TrustedConnectionList);
+  EXPECT_EQ((Items{"T-Online", "t-online", "Arcor"}), seen.trusted);
+  EXPECT_EQ((Items{"T-Online", "t-online", "Arcor"}), Stored("WhiteConnections"));
+  EXPECT_EQ((Items{"T-Online", "t-online", "Arcor"}), TrustedConnectionList);
 }
 
 TEST_F(DialerOptionsTest, ARefusedWriteKeepsTheEditsInTheOpenDialog) {

@@ -45,10 +45,19 @@ TEST(LaunchPlan, OnlyAHandledCloseRequestAnsweredWithZeroIsSuccess) {
   EXPECT_TRUE(RequestFailed(timedOut, SendOutcome{})) << "hung before the close request";
 }
 
-TEST(LaunchPlan, PollPausesNeverRunPastTheDeadline) {
+TEST(LaunchPlan, WaitsNeverRunPastTheirDeadline) {
   EXPECT_EQ(kWindowPollMs, NextPollPause(0, kStartWaitMs));
   EXPECT_EQ(20ul, NextPollPause(kStartWaitMs - 20, kStartWaitMs));
   EXPECT_EQ(0ul, NextPollPause(kStartWaitMs, kStartWaitMs));
   // The tick count may jump past the deadline between two looks.
   EXPECT_EQ(0ul, NextPollPause(kStartWaitMs + 700, kStartWaitMs));
+
+  // A main program started here shares one deadline for coming up and answering; one that was
+  // running already gets the short bound for each message, however long it has run.
+  EXPECT_EQ(kStartedAnswerMs, SendTimeoutMs(true, 0));
+  EXPECT_EQ(kStartedAnswerMs - 12000, SendTimeoutMs(true, 12000));
+  EXPECT_EQ(0ul, SendTimeoutMs(true, kStartedAnswerMs));
+  EXPECT_EQ(0ul, SendTimeoutMs(true, kStartedAnswerMs + 700));
+  EXPECT_EQ(kSendTimeoutMs, SendTimeoutMs(false, 0));
+  EXPECT_EQ(kSendTimeoutMs, SendTimeoutMs(false, kStartedAnswerMs + 700));
 }
