@@ -8,15 +8,14 @@
 #include "MsgBox.h"
 #include "Strings.h"
 #include "TextIds.h"
+#include "Window.h"
 
 namespace {
 constexpr int kClientWidth = 729, kClientHeight = 399;
 constexpr int kNameColumnWidth = 255, kFileColumnWidth = 435, kRowHeight = 18;
 
-// The places of the controls in pixels of the client area, whatever the dialog font's units.
-struct Place {
-  int id, x, y, width, height;
-};
+// The places of the controls in 96-dpi pixels of the client area, whatever the dialog font's
+// units.
 constexpr Place kLayout[] = {
     {IDC_CK_STRINGGRID1, 8, 8, 713, 200}, {IDT_CK_LABEL1, 8, 214, 200, 16},
     {IDE_CK_MEMO1, 8, 232, 713, 121},     {IDT_CK_LABEL6, 300, 368, 56, 16},
@@ -88,11 +87,11 @@ void TFCookies::OnInit() {
   SendMessageA(grid, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   // The rows take the height of the small images; the grid frees the list with itself.
   SendMessageA(grid, LVM_SETIMAGELIST, LVSIL_SMALL,
-               reinterpret_cast<LPARAM>(ImageList_Create(1, kRowHeight, ILC_COLOR, 1, 0)));
-  AddColumn(grid, 0, "Name", kNameColumnWidth);
-  AddColumn(grid, 1, "Datei", kFileColumnWidth);
+               reinterpret_cast<LPARAM>(ImageList_Create(1, Scale(kRowHeight), ILC_COLOR, 1, 0)));
+  AddColumn(grid, 0, "Name", Scale(kNameColumnWidth));
+  AddColumn(grid, 1, "Datei", Scale(kFileColumnWidth));
   SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
-  for (const Place& p : kLayout) MoveWindow(Item(p.id), p.x, p.y, p.width, p.height, FALSE);
+  PlaceControls(hwnd(), kLayout);
   CenterOnDesktop(hwnd());
 
   bool listed = ListCookies(rows_, stores_);

@@ -20,12 +20,8 @@ constexpr int kClientWidth = 515, kClientHeight = 229;
 constexpr std::size_t kDangerousPosition = 6;  // right behind five leading characters
 constexpr int kDeviceDropHeight = 200;
 
-struct Placement {
-  int id, x, y, w, h;
-};
-
-// Pixel positions of the form; labels are sized to their longest text.
-const Placement kLayout[] = {
+// The form's places in 96-dpi pixels; labels are sized to their longest text.
+const Place kLayout[] = {
     {IDL_C0_LISTBOX1, 8, 24, 249, 161},  {IDE_C0_EDIT1, 264, 40, 241, 21},
     {IDE_C0_EDIT2, 264, 81, 241, 21},    {IDE_C0_EDIT3, 264, 122, 57, 21},
     {IDE_C0_EDIT4, 328, 122, 177, 21},   {IDT_C0_LABEL1, 264, 24, 241, 13},
@@ -156,15 +152,11 @@ void TFCheck0190::OnInit() {
   Label7.Attach(Item(IDT_C0_LABEL7));
   Label8.Attach(Item(IDT_C0_LABEL8));
 
-  for (const Placement& p : kLayout) MoveWindow(Item(p.id), p.x, p.y, p.w, p.h, FALSE);
+  PlaceControls(hwnd(), kLayout);
   for (Control* link : {&Label7, &Label8})
     SendMessageA(link->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(LinkLabel::Font()), FALSE);
   SendMessageA(Edit2.hwnd(), EM_SETPASSWORDCHAR, '*', 0);
-  RECT r = {0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(hwnd(), GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrA(hwnd(), GWL_EXSTYLE)));
-  SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
   CenterOnDesktop(hwnd());
   FormShow();
 }

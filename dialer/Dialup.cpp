@@ -12,6 +12,7 @@
 #include "MsgBox.h"
 #include "Strings.h"
 #include "TextIds.h"
+#include "Window.h"
 
 namespace {
 constexpr int kClientWidth = 323, kClientHeight = 220;
@@ -202,9 +203,10 @@ void TFDialUp::OnInit() {
   Image2.Show(L != 0);
 
   SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
-  SetWindowPos(Button1.hwnd(), nullptr, 124, 186, 75, 24, SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowPos(Image1.hwnd(), nullptr, 20, 9, 283, 57, SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowPos(Image2.hwnd(), nullptr, 20, 9, 283, 57, SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceControl(Button1.hwnd(), 124, 186, 75, 24);
+  // The pictures keep their own size, centred in their larger place above 96 dpi.
+  PlaceControl(Image1.hwnd(), 20, 9, 283, 57);
+  PlaceControl(Image2.hwnd(), 20, 9, 283, 57);
   PlaceLabel(Label5, 5, 141);
   PlaceLabel(Label3, 5, 125);
   PlaceLabel(Label2, 5, 101);
@@ -234,8 +236,9 @@ void TFDialUp::PlaceLabel(Control& label, int x, int y) {
     if (old) SelectObject(dc, old);
     ReleaseDC(label.hwnd(), dc);
   }
-  int width = size.cx < kClientWidth - x ? size.cx : kClientWidth - x;
-  SetWindowPos(label.hwnd(), nullptr, x, y, width, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  int room = Scale(kClientWidth) - Scale(x);
+  SetWindowPos(label.hwnd(), nullptr, Scale(x), Scale(y), size.cx < room ? size.cx : room, size.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool TFDialUp::OnCommand(int id, int notifyCode) {

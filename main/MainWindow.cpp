@@ -65,7 +65,7 @@ TFWachtposten_Main::TFWachtposten_Main() {
   ImageList1[1] = LoadIcon16(IDI_TRAY_ACTIVE);
   CreateMenus();
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT r = {0, 0, kClientWidth, kClientHeight};
+  RECT r = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
   AdjustWindowRectEx(&r, style, TRUE, 0);
   int w = r.right - r.left, h = r.bottom - r.top;
   RECT work;

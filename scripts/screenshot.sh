@@ -16,7 +16,12 @@ printf '[Configuration]\r\nLanguage=de\r\nExclusivWindowCount=1\r\n' > "$work/Wa
 printf '[Windows]\r\n1=Gewinnspiel - Microsoft Internet Explorer\r\n2=Casino Royal - Microsoft Internet Explorer\r\n[DontClose]\r\n1=Online-Banking - Microsoft Internet Explorer\r\n' \
   | iconv -f UTF-8 -t CP1252 > "$work/Wachtposten/User.ini"
 "$WP_WINE" explorer /desktop=shot,560x600 "$work/Wachtposten/Wachtposten.exe" &
-# The helper must run on the same virtual desktop to find the window.
+# The helper must run on the same virtual desktop to find the window, and only once that
+# desktop stands: two explorers making it at once may both hang.
+for _ in $(seq 1 300); do
+  xwininfo -root -tree -display "$DISPLAY" | grep -q '"shot - Wine desktop"' && break
+  sleep 0.1
+done
 "$WP_WINE" explorer /desktop=shot,560x600 "$WP_BUILD_DIR/tests/ShowMainWindow.exe"
 sleep 3
 mkdir -p docs

@@ -6,6 +6,7 @@
 #include "Controls.h"
 #include "Strings.h"
 #include "TextIds.h"
+#include "Window.h"
 
 const char* const kAboutHomepage = "https://www.wachtposten.example/";
 const char* const kAboutMail = "info@wachtposten.example";
@@ -20,10 +21,8 @@ namespace {
 constexpr int kClientWidth = 361, kClientHeight = 301;
 constexpr int kProductFontHeight = -19;
 
-// The places of the controls in pixels of the client area, whatever the dialog font's units.
-struct Place {
-  int id, x, y, width, height;
-};
+// The places of the controls in 96-dpi pixels of the client area, whatever the dialog font's
+// units.
 constexpr Place kLayout[] = {
     {IDC_AB_PANEL1, 8, 8, 345, 244},        {IDT_AB_PRODUCTNAME, 16, 14, 330, 26},
     {IDT_AB_VERSION, 16, 42, 330, 16},      {IDT_AB_COPYRIGHT, 16, 58, 330, 16},
@@ -53,7 +52,7 @@ TFAboutBox::~TFAboutBox() {
 }
 
 void TFAboutBox::OnInit() {
-  productFont_ = DialogFontVariant(hwnd(), kProductFontHeight, FW_BOLD, false);
+  productFont_ = DialogFontVariant(hwnd(), Scale(kProductFontHeight), FW_BOLD, false);
   commentsFont_ = DialogFontVariant(hwnd(), 0, FW_NORMAL, true);
   SendMessageA(Item(IDT_AB_PRODUCTNAME), WM_SETFONT, reinterpret_cast<WPARAM>(productFont_), FALSE);
   SendMessageA(Item(IDT_AB_COMMENTS), WM_SETFONT, reinterpret_cast<WPARAM>(commentsFont_), FALSE);
@@ -64,7 +63,7 @@ void TFAboutBox::OnInit() {
     SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(LinkLabel::Font()), FALSE);
   SendMessageA(hwnd(), DM_SETDEFID, IDB_AB_OKBUTTON, 0);
   SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
-  for (const Place& p : kLayout) MoveWindow(Item(p.id), p.x, p.y, p.width, p.height, FALSE);
+  PlaceControls(hwnd(), kLayout);
   CenterOnDesktop(hwnd());
   FormShow();
 }

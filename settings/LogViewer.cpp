@@ -87,9 +87,9 @@ void TFLog::OnInit() {
   Button1.Attach(Item(IDB_LOG_BUTTON1));
   SetCaption(Text(txt::LogCaption));
   SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
-  MoveWindow(ListBox1.hwnd(), kListLeft, kListTop, kListWidth, kListHeight, FALSE);
-  MoveWindow(Button1.hwnd(), (kClientWidth - kButtonWidth) / 2, kButtonTop, kButtonWidth,
-             kButtonHeight, FALSE);
+  PlaceControl(ListBox1.hwnd(), kListLeft, kListTop, kListWidth, kListHeight);
+  PlaceControl(Button1.hwnd(), (kClientWidth - kButtonWidth) / 2, kButtonTop, kButtonWidth,
+               kButtonHeight);
   int tab = kTabWidth;
   SendMessageA(ListBox1.hwnd(), LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tab));
   ListBox1.SetItems(lines_);

@@ -13,6 +13,13 @@ unsigned char MasterCloseAllowed = 0;
 
 namespace {
 constexpr int kClientWidth = 363, kClientHeight = 134;
+// The places of the controls in 96-dpi pixels: the template's dialog units grow with the font,
+// which at other dpi need not be as the client area does.
+constexpr Place kLayout[] = {
+    {IDT_MP_LABEL1, 12, 10, 339, 29}, {IDT_MP_LABEL2, 12, 42, 339, 29},
+    {IDT_MP_LABEL3, 12, 10, 339, 62}, {IDE_MP_EDIT1, 12, 76, 339, 20},
+    {IDB_MP_BUTTON1, 132, 104, 99, 23},
+};
 const char kAskButton[] = "&OK";  // the same in both languages
 const COLORREF kWarningColour = RGB(255, 0, 0);
 
@@ -58,6 +65,7 @@ void TFMasterPassword::OnInit() {
   SetCaption(Text(askMode_ ? txt::AskCaption : txt::DefineCaption));
   SendMessageA(hwnd(), DM_SETDEFID, IDB_MP_BUTTON1, 0);
   SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
+  PlaceControls(hwnd(), kLayout);
   CenterOnDesktop(hwnd());
 }
 

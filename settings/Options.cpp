@@ -20,10 +20,7 @@ const char kWordsSection[] = "BadWords";
 // middle of its range, so no end of the range ever swallows a click.
 constexpr int kUpDownRange = 100;
 
-// Where each control stands, in pixels of the client area.
-struct Place {
-  int id, x, y, width, height;
-};
+// Where each control stands, in 96-dpi pixels of the client area.
 constexpr int kLeft = 8, kLeftWidth = 292, kRight = 306, kRightWidth = 271;
 constexpr int kInLeft = kLeft + 9, kInLeftWidth = kLeftWidth - 16;
 constexpr int kInRight = kRight + 7, kInRightWidth = kRightWidth - 12;
@@ -123,7 +120,7 @@ void TFOptions::AttachControls() {
       {&Speichern, IDB_OPT_SPEICHERN}, {&Abbrechen, IDB_OPT_ABBRECHEN},
   };
   for (const auto& c : controls) c.control->Attach(Item(c.id));
-  for (const Place& p : kLayout) MoveWindow(Item(p.id), p.x, p.y, p.width, p.height, FALSE);
+  PlaceControls(hwnd(), kLayout);
   ListBox1.Attach(Item(IDC_OPT_LISTBOX1));
   links_ = {Label1.hwnd(), Label4.hwnd(), Label5.hwnd(), Label6.hwnd(), Label7.hwnd(), Label8.hwnd()};
   for (HWND link : links_)

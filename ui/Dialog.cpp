@@ -80,9 +80,21 @@ void CenterOnDesktop(HWND hwnd) {
 }
 
 void SetDialogClientSize(HWND dialog, int width, int height) {
-  RECT r = {0, 0, width, height};
+  RECT r = {0, 0, Scale(width), Scale(height)};
   AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE)));
   SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PlaceControl(HWND control, int x, int y, int width, int height) {
+  MoveWindow(control, Scale(x), Scale(y), Scale(x + width) - Scale(x), Scale(y + height) - Scale(y),
+             FALSE);
+}
+
+void PlaceControls(HWND dialog, const Place* layout, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const Place& p = layout[i];
+    PlaceControl(GetDlgItem(dialog, p.id), p.x, p.y, p.width, p.height);
+  }
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 
 // Base of the program's modal dialogs, made from a dialog template of the resources. One static
@@ -55,6 +56,20 @@ class ModalDialog {
 
 // Centres a top-level window on the desktop's work area.
 void CenterOnDesktop(HWND hwnd);
-// Gives a dialog a client area of exactly this many pixels, whatever its font made of the
-// template's dialog units.
+// Gives a dialog a client area of exactly this many 96-dpi pixels at the screen's dpi, whatever
+// its font made of the template's dialog units.
 void SetDialogClientSize(HWND dialog, int width, int height);
+
+// Where a control stands, in 96-dpi pixels of its parent's client area.
+struct Place {
+  int id, x, y, width, height;
+};
+// Moves a control there, scaled to the screen's dpi. Edges are scaled, not sizes, so that
+// controls that meet or line up at 96 dpi still do.
+void PlaceControl(HWND control, int x, int y, int width, int height);
+// Places every control of a dialog's layout table.
+void PlaceControls(HWND dialog, const Place* layout, std::size_t count);
+template <std::size_t N>
+void PlaceControls(HWND dialog, const Place (&layout)[N]) {
+  PlaceControls(dialog, layout, N);
+}

@@ -2,6 +2,11 @@
 
 #include "Guard.h"
 
+namespace {
+// The dpi of the screen the windows were laid out on.
+constexpr int kDesignDpi = 96;
+}  // namespace
+
 Window::~Window() {
   if (hwnd_) {
     HWND h = hwnd_;
@@ -89,7 +94,8 @@ std::string GetClassNameString(HWND hwnd) {
 
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y,
                  int w, int h, int id, DWORD exStyle) {
-  HWND child = CreateWindowExA(exStyle, cls, text, WS_CHILD | style, x, y, w, h, parent,
+  HWND child = CreateWindowExA(exStyle, cls, text, WS_CHILD | style, Scale(x), Scale(y),
+                               Scale(x + w) - Scale(x), Scale(y + h) - Scale(y), parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                GetModuleHandleA(nullptr), nullptr);
   if (child) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
@@ -98,11 +104,21 @@ HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, in
 
 HFONT DefaultGuiFont() {
   static HFONT font = [] {
-    // "MS Sans Serif", height -11, as the forms were laid out.
-    HFONT f = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    // "MS Sans Serif", height -11 at 96 dpi, as the forms were laid out.
+    HFONT f = CreateFontA(Scale(-11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
     return f ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   }();
   return font;
+}
+
+int Scale(int pixels) {
+  static const int dpi = [] {
+    HDC screen = GetDC(nullptr);
+    int d = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return d > 0 ? d : kDesignDpi;
+  }();
+  return MulDiv(pixels, dpi, kDesignDpi);
 }

@@ -45,6 +45,13 @@ std::wstring GetWindowTextWide(HWND hwnd);
 // ANSI text (the system code page) as UTF-16.
 std::wstring Widen(const std::string& ansi);
 std::string GetClassNameString(HWND hwnd);
+// Position and size in 96-dpi pixels, scaled to the screen.
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y,
                  int w, int h, int id, DWORD exStyle = 0);
+// The program's font, "MS Sans Serif" 8 points, at the screen's dpi.
 HFONT DefaultGuiFont();
+
+// The windows were laid out in pixels on a 96-dpi screen; on another they grow with its dpi
+// (read once), as their fonts do. A size in 96-dpi pixels in pixels of this screen: unchanged
+// at 96 dpi.
+int Scale(int pixels);
