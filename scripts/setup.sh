@@ -19,9 +19,19 @@ if [ ${#missing[@]} -gt 0 ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
+  # A mirror in the middle of a sync can fail one index (seen: bookworm-security's i386 list);
+  # the others are still good, so go on and let the install say whether it can be done.
+  $SUDO apt-get update -qq || echo "setup: apt-get update failed in part; trying the install anyway" >&2
+  install=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends)
+  if ! $SUDO "${install[@]}" "${missing[@]}" >/dev/null; then
+    # Without that index the i386 libraries that wine32 needs exist only in the release's own
+    # versions, while the amd64 ones would come from the security suite, and Multi-Arch wants
+    # both alike: take the release's versions.
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    [ -n "$codename" ] || { echo "setup: installing ${missing[*]} failed" >&2; exit 1; }
+    echo "setup: retrying with the packages of $codename itself" >&2
+    $SUDO "${install[@]}" -t "$codename" "${missing[@]}" >/dev/null
+  fi
 fi
 
 # libjpeg for the warning dialog's pictures. Debian ships no MinGW build of it, so Debian's own
@@ -46,7 +56,7 @@ if [ ${#jpeg_missing[@]} -gt 0 ]; then
         $SUDO tee /etc/apt/sources.list.d/debian-src.list >/dev/null
     fi
   fi
-  $SUDO apt-get update -qq </dev/null
+  $SUDO apt-get update -qq </dev/null || echo "setup: apt-get update failed in part; trying the source package anyway" >&2
   src_dir=$(mktemp -d "${TMPDIR:-/tmp}/wp-libjpeg.XXXXXX")
   trap 'rm -rf "$src_dir"' EXIT
   (cd "$src_dir" && apt-get source -qq libjpeg-turbo </dev/null >"$src_dir/log-source" 2>&1) || true

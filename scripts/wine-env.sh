@@ -73,7 +73,11 @@ wp_install_fonts() {
   local fonts="$1/drive_c/windows/Fonts"
   [ -d /usr/share/wine/fonts ] || { echo "fonts-wine is missing: run scripts/setup.sh" >&2; return 1; }
   mkdir -p "$fonts"
-  cp -n /usr/share/wine/fonts/* "$fonts/"
+  # Not "cp -n": some coreutils versions fail when it skips a file that is there already.
+  local f
+  for f in /usr/share/wine/fonts/*; do
+    [ -e "$fonts/${f##*/}" ] || cp "$f" "$fonts/"
+  done
 }
 
 # A session of its own for one script run: a temporary folder $WP_RUN_DIR with a ready Wine
