@@ -48,18 +48,19 @@ void TUserIni::SaveList(const ListBox& list, const std::string& section) {
 
 void TUserIni::EraseList(const std::string& section) { file_.EraseSection(section); }
 
-void TUserIni::FillLines(const std::string& section, StringList& out) const {
-  out.clear();
+StringList TUserIni::ReadLines(const std::string& section) const {
+  StringList lines;
   for (const auto& entry : file_.ReadSection(section))
-    if (!entry.second.empty()) out.push_back(entry.first + "=" + entry.second);
+    if (!entry.second.empty()) lines.push_back(entry.first + "=" + entry.second);
+  return lines;
 }
 
 StringList& TUserIni::GetBadWords() {
-  FillLines("BadWords", wordList_);
+  wordList_ = ReadLines("BadWords");
   return wordList_;
 }
 
 StringList& TUserIni::GetWhiteConnections() {
-  FillLines("WhiteConnections", TrustedConnectionList);
+  TrustedConnectionList = ReadLines("WhiteConnections");
   return TrustedConnectionList;
 }

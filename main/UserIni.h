@@ -27,15 +27,17 @@ class TUserIni {
   void SaveList(const ListBox& list, const std::string& section);
   void EraseList(const std::string& section);
 
+  // Every non-empty key of a section as "key=value", gaps included: the lines of the lists
+  // below, read without touching them.
+  StringList ReadLines(const std::string& section) const;
   // Refill the word list (section BadWords) or the global TrustedConnectionList (section
-  // WhiteConnections) with every non-empty key of the section as "key=value", gaps included.
+  // WhiteConnections) with ReadLines of their section.
   StringList& GetBadWords();
   StringList& GetWhiteConnections();
 
   const IniFile& file() const { return file_; }
 
  private:
-  void FillLines(const std::string& section, StringList& out) const;
   IniFile file_;
   StringList wordList_;
 };

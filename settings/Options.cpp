@@ -149,9 +149,11 @@ void TFOptions::OnInit() {
   CheckBox11.SetChecked(Config->GetDeleteTempFilesOnStartUp());
   CheckBox12.SetChecked(Config->GetDeleteTypedURLsOnStartUp());
 
-  // Every word the scan blocks, those behind a gap in the keys too, or OK would drop them.
+  // Every word as the scan reads them, those behind a gap in the keys too, or OK would drop
+  // them; read into a list of our own, since the scan's list may change only on OK.
   std::vector<std::string> words;
-  for (const std::string& line : UserIni->GetBadWords()) words.push_back(ListLineValue(line));
+  for (const std::string& line : UserIni->ReadLines(kWordsSection))
+    words.push_back(ListLineValue(line));
   ListBox1.SetItems(words);
   ApplyTexts();
   SendMessageA(hwnd(), DM_SETDEFID, IDB_OPT_SPEICHERN, 0);

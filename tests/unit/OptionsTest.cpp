@@ -174,14 +174,17 @@ TEST_F(OptionsTest, ShowsTheStoredOptionsAndOkStoresThem) {
 TEST_F(OptionsTest, CancelStoresNothing) {
   LanguageOffset = kEnglishOffset;
   Start("ExclusivWindow=1\r\nExclusivWindowCount=2\r\n", "[BadWords]\r\n1=casino\r\n");
+  StringList wordsBefore = *BadWordList;
+  // Edited by hand while the guard runs: the dialog shows it, the scan keeps its words.
+  WriteFileBytes(dir.File("User.ini"), "[BadWords]\r\n1=poker\r\n");
   std::string configBefore = ReadFileBytes(dir.File("Config.ini"));
   std::string userBefore = ReadFileBytes(dir.File("User.ini"));
-  StringList wordsBefore = *BadWordList;
 
   INT_PTR result = Show([&](HWND dlg) {
     EXPECT_EQ("Settings", GetWindowTextString(dlg));
     EXPECT_EQ("&Cancel", ItemText(dlg, IDB_OPT_ABBRECHEN));
     EXPECT_EQ("Delete typed URL's on startup", ItemText(dlg, IDX_OPT_CHECKBOX12));
+    EXPECT_EQ((std::vector<std::string>{"poker"}), ListItems(List(dlg)));
     Toggle(dlg, IDX_OPT_CHECKBOX1);
     Toggle(dlg, IDX_OPT_CHECKBOX6);
     Arrow(dlg, true);
