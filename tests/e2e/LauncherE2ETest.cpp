@@ -190,7 +190,7 @@ void SendsToARunningMainProgram(DWORD busyMs) {
 }
 
 TEST(Launcher, SendsToARunningMainProgramWithoutStartingAnotherAndWaitsWhileItIsBusy) {
-  // Busy as with start-up clean-ups that take long; well past the launcher's own start-up.
+  // Busy as with long start-up clean-ups: the launcher, once up, waits several seconds.
   for (DWORD busyMs : {0ul, 10000ul}) {
     SCOPED_TRACE(busyMs);
     SendsToARunningMainProgram(busyMs);
