@@ -40,7 +40,6 @@ unsigned long NextPollPause(unsigned long elapsedMs, unsigned long limitMs) {
   return std::min(kWindowPollMs, limitMs - elapsedMs);
 }
 
-unsigned long SendTimeoutMs(bool startedHere, unsigned long sinceStartMs) {
-  if (!startedHere) return kSendTimeoutMs;
-  return sinceStartMs >= kStartedAnswerMs ? 0 : kStartedAnswerMs - sinceStartMs;
+unsigned long SendTimeoutMs(unsigned long sinceStartMs) {
+  return sinceStartMs >= kAnswerMs ? 0 : kAnswerMs - sinceStartMs;
 }

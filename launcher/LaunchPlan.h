@@ -6,13 +6,11 @@
 // How long Weckruf looks for a main window after the program it started has ended at once
 // (another instance, itself still starting, may hold the single-instance mutex).
 constexpr unsigned long kStartWaitMs = 3000;
-// How long a main program that Weckruf started itself may take, from its start, to show its
-// window and answer both messages: its window exists before its start-up clean-ups run, and
-// those can take long.
-constexpr unsigned long kStartedAnswerMs = 60000;
-// How long each of the two messages may take before a main program that was running already
-// counts as hung.
-constexpr unsigned long kSendTimeoutMs = 5000;
+// How long, from the launcher's start, the main program may take to show its window and answer
+// both messages, whoever started it and however long it has run. It can be busy for tens of
+// seconds without being hung (clean-ups at its start or from its menu), and a request given up
+// on is lost; only one that has not answered by then counts as hung.
+constexpr unsigned long kAnswerMs = 60000;
 // Pause between two looks for the main window while waiting for it.
 constexpr unsigned long kWindowPollMs = 50;
 
@@ -46,7 +44,6 @@ bool RequestFailed(const SendOutcome& activate, const SendOutcome& closeBrowser)
 // Pause before the next look for the main window: a poll step, never past the deadline.
 unsigned long NextPollPause(unsigned long elapsedMs, unsigned long limitMs);
 
-// How long the next message may wait for its answer: kSendTimeoutMs for a main program that
-// was running already; for one started here, what is left of kStartedAnswerMs since its start
-// (0: time is up, do not send).
-unsigned long SendTimeoutMs(bool startedHere, unsigned long sinceStartMs);
+// How long the next message may wait for its answer: what is left of kAnswerMs since the
+// launcher's start (0: time is up, do not send).
+unsigned long SendTimeoutMs(unsigned long sinceStartMs);

@@ -34,64 +34,53 @@ HANDLE StartMainProgram(const LaunchPlan& plan) {
   return started.hProcess;
 }
 
-// The main window and, when this launcher started the program, when it did.
-struct MainProgram {
-  HWND window = nullptr;
-  bool startedHere = false;
-  DWORD startTick = 0;
-};
-
-// Starts the main program and waits for its main window, while the program runs for at most
-// kStartedAnswerMs in all. When it ends at once (it asked nothing and found another instance
-// holding the single-instance mutex, one that is itself still starting) we look only until
-// kStartWaitMs. When nothing could be started there is nothing to wait for; one more look
-// still finds a main program that another launcher started meanwhile.
-MainProgram StartMainProgramAndFindIt() {
-  MainProgram main;
+// Starts the main program and waits for its main window until kAnswerMs after the launcher's
+// start. When it ends at once (it asked nothing and found another instance holding the
+// single-instance mutex, one that is itself still starting) we look only until kStartWaitMs.
+// When nothing could be started there is nothing to wait for; one more look still finds a main
+// program that another launcher started meanwhile.
+HWND StartMainProgramAndFindIt(DWORD startTick) {
   LaunchPlan plan = PlanLaunch(ExePath());
-  if (!plan.valid) return main;
-  main.startTick = GetTickCount();
+  if (!plan.valid) return nullptr;
   HANDLE process = StartMainProgram(plan);
-  if (!process) {
-    main.window = FindMainWindow();
-    return main;
-  }
-  main.startedHere = true;
+  if (!process) return FindMainWindow();
+  HWND window = nullptr;
   for (;;) {
-    if ((main.window = FindMainWindow()) != nullptr) break;
+    if ((window = FindMainWindow()) != nullptr) break;
     bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-    DWORD pause = NextPollPause(GetTickCount() - main.startTick,
-                                ended ? kStartWaitMs : kStartedAnswerMs);
+    DWORD pause = NextPollPause(GetTickCount() - startTick, ended ? kStartWaitMs : kAnswerMs);
     if (pause == 0) break;
     Sleep(pause);
   }
   CloseHandle(process);
-  return main;
+  return window;
 }
 
 // A bounded send: a hung main program must not hang us with it. No SMTO_ABORTIFHUNG: the
 // time-out alone decides, not the system's guess that a busy program is hung.
-SendOutcome Send(const MainProgram& main, UINT msg) {
+SendOutcome Send(HWND window, UINT msg, DWORD startTick) {
   SendOutcome outcome;
-  DWORD timeoutMs = SendTimeoutMs(main.startedHere, GetTickCount() - main.startTick);
+  DWORD timeoutMs = SendTimeoutMs(GetTickCount() - startTick);
   if (timeoutMs == 0) return outcome;
   DWORD_PTR answer = 0;
   outcome.delivered =
-      SendMessageTimeoutA(main.window, msg, 0, 0, SMTO_NORMAL, timeoutMs, &answer) != 0;
+      SendMessageTimeoutA(window, msg, 0, 0, SMTO_NORMAL, timeoutMs, &answer) != 0;
   outcome.answer = static_cast<long long>(static_cast<LONG_PTR>(answer));
   return outcome;
 }
 
 void Run() {
+  // One deadline for the whole request, however the main program came to run: a busy one
+  // gets the same time as one we start here.
+  const DWORD startTick = GetTickCount();
   // Not up in time (or not startable): the request is dropped silently; a main program that
   // is still starting goes on starting.
-  MainProgram main;
-  main.window = FindMainWindow();
-  if (!main.window) main = StartMainProgramAndFindIt();
-  if (!main.window) return;
-  SendOutcome activate = Send(main, WM_ACTIVATE);
+  HWND window = FindMainWindow();
+  if (!window) window = StartMainProgramAndFindIt(startTick);
+  if (!window) return;
+  SendOutcome activate = Send(window, WM_ACTIVATE, startTick);
   SendOutcome closeBrowser;
-  if (activate.delivered) closeBrowser = Send(main, WM_CLOSEBROWSER);
+  if (activate.delivered) closeBrowser = Send(window, WM_CLOSEBROWSER, startTick);
   if (RequestFailed(activate, closeBrowser)) ShowError();
 }
 

@@ -2,6 +2,7 @@
 // of its own, against the real Wachtposten or against FakeMain.exe standing in for it.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,7 @@ using e2e::Process;
 const char kErrorText[] = "Es ist ein Fehler aufgetreten!";
 // Weckruf's shortest wait for a main program it has just started.
 constexpr double kStartWaitMs = 3000;
-// Weckruf's own bound: 60 s for a main program it started to come up and answer; for one that
-// was running, two sends of at most 5 s.
+// Weckruf's own bound: 60 s from its start for the main program to come up and answer.
 constexpr DWORD kLauncherRunMs = 60000 + e2e::kStartTimeoutMs;
 
 // A browser window directly behind the first window of the z-order, which the main program
@@ -170,20 +170,31 @@ TEST(Launcher, StartsTheMainProgramWhichClosesTheFrontBrowserWindowAndListsIt) {
   EXPECT_EQ("", IniValue(dir.File("User.ini"), "Windows", "2"));
 }
 
-TEST(Launcher, SendsToARunningMainProgramWithoutStartingAnother) {
+// A main program started by hand (or at log-on, or by an earlier launcher), its window up and
+// busy for `busyMs` before it answers.
+void SendsToARunningMainProgram(DWORD busyMs) {
   ProgramDir dir("Weckruf e2e");
   ASSERT_TRUE(dir.CopyProduct({"Weckruf.exe"}));
-  UseFakeMain(dir);
+  UseFakeMain(dir, "StartDelay=" + std::to_string(busyMs) + "\r\n");
   Process fake(dir.Exe());
-  ASSERT_NE(nullptr, e2e::WaitForMainWindowReady(fake));
+  ASSERT_NE(nullptr, busyMs ? e2e::WaitForMainWindow(fake) : e2e::WaitForMainWindowReady(fake));
 
   Process launcher(dir.Exe("Weckruf.exe"));
-  EXPECT_TRUE(RunsToExitCode0(launcher));
-  // Its whole run, process start included, is shorter than the wait for a started program.
-  EXPECT_LT(e2e::NowMs() - launcher.startMs(), kStartWaitMs);
+  EXPECT_TRUE(RunsToExitCode0(launcher)) << "no error box, which would keep it from ending";
+  // Its whole run, process start included, is shorter than the wait for a started program
+  // beyond the main program's busy time.
+  EXPECT_LT(e2e::NowMs() - launcher.startMs(), busyMs + kStartWaitMs);
   EXPECT_EQ(1, Starts(dir));
   EXPECT_EQ((std::vector<std::string>{"6,0,0", "3179,0,0"}), Messages(dir));
   EXPECT_EQ(1u, e2e::FindTopWindows("TFWachtposten_Main").size());
+}
+
+TEST(Launcher, SendsToARunningMainProgramWithoutStartingAnotherAndWaitsWhileItIsBusy) {
+  // Busy as with long start-up clean-ups: the launcher, once up, waits several seconds.
+  for (DWORD busyMs : {0ul, 10000ul}) {
+    SCOPED_TRACE(busyMs);
+    SendsToARunningMainProgram(busyMs);
+  }
 }
 
 // The started program's window is up at once, but its message loop starts only 12 s later, as
@@ -274,17 +285,27 @@ TEST(Launcher, ShowsTheErrorBoxInsteadOfHangingWithAHungMainProgram) {
       {"closebrowser", {"6,0,0", "3179,0,0"}},
       {"activate", {"6,0,0"}},  // hung already: the close request is not sent at all
   };
-  for (const Case& c : cases) {
+  // Side by side, as each takes Weckruf's whole bound: a launcher starts once the one before
+  // has found its main program, which has then logged the first message.
+  constexpr std::size_t kCases = sizeof cases / sizeof cases[0];
+  std::unique_ptr<ProgramDir> dirs[kCases];
+  Process fakes[kCases], launchers[kCases];
+  for (std::size_t i = 0; i < kCases; ++i) {
+    const Case& c = cases[i];
     SCOPED_TRACE(c.hangOn);
-    ProgramDir dir("Weckruf e2e");
+    dirs[i].reset(new ProgramDir("Weckruf e2e"));
+    ProgramDir& dir = *dirs[i];
     ASSERT_TRUE(dir.CopyProduct({"Weckruf.exe"}));
     UseFakeMain(dir, std::string("Hang=") + c.hangOn + "\r\n");
-    Process fake(dir.Exe());
-    ASSERT_NE(nullptr, e2e::WaitForMainWindowReady(fake));
-
-    Process launcher(dir.Exe("Weckruf.exe"));
-    ExpectOneErrorBox(launcher);
-    EXPECT_EQ(c.received, Messages(dir));
+    ASSERT_TRUE(fakes[i].Start(dir.Exe()));
+    ASSERT_NE(nullptr, e2e::WaitForMainWindowReady(fakes[i]));
+    ASSERT_TRUE(launchers[i].Start(dir.Exe("Weckruf.exe")));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !Messages(dir).empty(); }, e2e::kStartTimeoutMs));
+  }
+  for (std::size_t i = 0; i < kCases; ++i) {
+    SCOPED_TRACE(cases[i].hangOn);
+    ExpectOneErrorBox(launchers[i]);
+    EXPECT_EQ(cases[i].received, Messages(*dirs[i]));
   }
 }
 
