@@ -18,7 +18,9 @@
 //   [ConnectionN]    Name, Handle (default 0x100 + N), State (default 0x2000), DeviceName,
 //                    DeviceType, StatusFail=<result>, HangUpFail=<result>,
 //                    HangUpDelay=<ms that a connection hung up by this process stays listed,
-//                    its status readable, as a line takes its time to go down>
+//                    its status readable, as a line takes its time to go down>,
+//                    StatusFailFrom/StatusFailUntil=<ms after that hang-up: StatusFail holds
+//                    only then, when given>
 //   [Errors]         <code>=<text of RasGetErrorStringA>
 //
 // WP_RAS_LOG names the log: one line per call "HangUp <result> <handle>" or
@@ -174,13 +176,25 @@ std::string HangUpKey(ULONG_PTR handle) {
   return EnvValue("WP_RAS_SCENARIO") + "|" + std::to_string(handle);
 }
 
-// A connection hung up within its HangUpDelay is still going down.
-bool GoingDown(const Section& section, ULONG_PTR handle) {
-  DWORD delay = Number(section, "HangUpDelay", 0);
-  if (delay == 0) return false;
+// Milliseconds since this process hung the connection up; none when it has not.
+bool SinceHangUp(ULONG_PTR handle, DWORD& ms) {
   std::lock_guard<std::mutex> lock(hangUpTimesLock);
   auto it = hangUpTimes.find(HangUpKey(handle));
-  return it != hangUpTimes.end() && GetTickCount() - it->second < delay;
+  if (it != hangUpTimes.end()) ms = GetTickCount() - it->second;
+  return it != hangUpTimes.end();
+}
+
+// A connection hung up within its HangUpDelay is still going down.
+bool GoingDown(const Section& section, ULONG_PTR handle) {
+  DWORD since = 0;
+  return SinceHangUp(handle, since) && since < Number(section, "HangUpDelay", 0);
+}
+
+bool StatusFails(const Section& section, ULONG_PTR handle) {
+  DWORD until = Number(section, "StatusFailUntil", 0), since = 0;
+  if (until == 0) return true;
+  return SinceHangUp(handle, since) && since >= Number(section, "StatusFailFrom", 0) &&
+         since < until;
 }
 
 struct Connection {
@@ -382,7 +396,8 @@ DWORD WINAPI RasGetConnectStatusA(HRASCONN h, LPRASCONNSTATUSA status) {
   std::vector<Connection> live = LiveConnections(s);
   const Connection* c = FindConnection(live, h);
   if (c == nullptr) return ERROR_INVALID_HANDLE;
-  if (DWORD fail = Number(*c->section, "StatusFail", 0)) return fail;
+  DWORD fail = Number(*c->section, "StatusFail", 0);
+  if (fail != 0 && StatusFails(*c->section, c->handle)) return fail;
   std::memset(status, 0, version);
   ras::ConnStatus r{};
   r.dwSize = version;
