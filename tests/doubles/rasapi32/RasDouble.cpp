@@ -19,8 +19,7 @@
 //                    DeviceType, StatusFail=<result>, HangUpFail=<result>,
 //                    HangUpDelay=<ms that a connection hung up by this process stays listed,
 //                    its status readable, as a line takes its time to go down>,
-//                    StatusFailFrom/StatusFailUntil=<ms after that hang-up: StatusFail holds
-//                    only then, when given>
+//                    StatusFailUntil=<ms after that hang-up: StatusFail holds only until then>
 //   [Errors]         <code>=<text of RasGetErrorStringA>
 //
 // WP_RAS_LOG names the log: one line per call "HangUp <result> <handle>" or
@@ -176,25 +175,15 @@ std::string HangUpKey(ULONG_PTR handle) {
   return EnvValue("WP_RAS_SCENARIO") + "|" + std::to_string(handle);
 }
 
-// Milliseconds since this process hung the connection up; none when it has not.
-bool SinceHangUp(ULONG_PTR handle, DWORD& ms) {
+bool HungUpWithin(ULONG_PTR handle, DWORD ms) {
   std::lock_guard<std::mutex> lock(hangUpTimesLock);
   auto it = hangUpTimes.find(HangUpKey(handle));
-  if (it != hangUpTimes.end()) ms = GetTickCount() - it->second;
-  return it != hangUpTimes.end();
+  return it != hangUpTimes.end() && GetTickCount() - it->second < ms;
 }
 
 // A connection hung up within its HangUpDelay is still going down.
 bool GoingDown(const Section& section, ULONG_PTR handle) {
-  DWORD since = 0;
-  return SinceHangUp(handle, since) && since < Number(section, "HangUpDelay", 0);
-}
-
-bool StatusFails(const Section& section, ULONG_PTR handle) {
-  DWORD until = Number(section, "StatusFailUntil", 0), since = 0;
-  if (until == 0) return true;
-  return SinceHangUp(handle, since) && since >= Number(section, "StatusFailFrom", 0) &&
-         since < until;
+  return HungUpWithin(handle, Number(section, "HangUpDelay", 0));
 }
 
 struct Connection {
@@ -397,7 +386,8 @@ DWORD WINAPI RasGetConnectStatusA(HRASCONN h, LPRASCONNSTATUSA status) {
   const Connection* c = FindConnection(live, h);
   if (c == nullptr) return ERROR_INVALID_HANDLE;
   DWORD fail = Number(*c->section, "StatusFail", 0);
-  if (fail != 0 && StatusFails(*c->section, c->handle)) return fail;
+  DWORD until = Number(*c->section, "StatusFailUntil", 0);
+  if (fail != 0 && (until == 0 || HungUpWithin(c->handle, until))) return fail;
   std::memset(status, 0, version);
   ras::ConnStatus r{};
   r.dwSize = version;
