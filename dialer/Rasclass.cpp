@@ -374,8 +374,8 @@ int TRasObj::PollConnections(TRasEnumCallback callback, void* context) {
                              reinterpret_cast<RASCONNSTATUSA*>(&status)) == 0)
       callback(context, name, status.rasconnstate, FieldText(status.szDeviceName),
                FieldText(status.szDeviceType));
-    // Listed is present, also when its state could not be read for a moment: it is gone,
-    // and reported so, only once the enumeration no longer lists it.
+    // Still present when its state could not be read for a moment: a connection is reported
+    // gone only once the enumeration no longer lists it.
     names.push_back(name);
   }
   if (callback != nullptr) {
