@@ -366,15 +366,16 @@ int TRasObj::PollConnections(TRasEnumCallback callback, void* context) {
 
   std::vector<std::string> names;
   for (const ras::Conn& c : conns) {
+    if (callback == nullptr) continue;
     ras::ConnStatus status{};
     status.dwSize = sizeof status;
-    if (RasGetConnectStatusA(static_cast<HRASCONN>(c.hrasconn),
-                             reinterpret_cast<RASCONNSTATUSA*>(&status)) != 0 ||
-        callback == nullptr)
-      continue;
     std::string name = FieldText(c.szEntryName);
-    callback(context, name, status.rasconnstate, FieldText(status.szDeviceName),
-             FieldText(status.szDeviceType));
+    if (RasGetConnectStatusA(static_cast<HRASCONN>(c.hrasconn),
+                             reinterpret_cast<RASCONNSTATUSA*>(&status)) == 0)
+      callback(context, name, status.rasconnstate, FieldText(status.szDeviceName),
+               FieldText(status.szDeviceType));
+    // Still present when its state could not be read for a moment: a connection is reported
+    // gone only once the enumeration no longer lists it.
     names.push_back(name);
   }
   if (callback != nullptr) {

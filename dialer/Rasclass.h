@@ -75,8 +75,8 @@ class TRasObj {
   void HangUpAll();
 
   // Reports every active connection whose state can be read, then every name of the previous
-  // poll that is gone, as disconnected. Returns the number of active connections. The callback
-  // may poll again.
+  // poll that is no longer listed, as disconnected. Returns the number of active connections.
+  // The callback may poll again.
   int PollConnections(TRasEnumCallback callback, void* context);
 
   static std::string StateText(DWORD state) { return ConnectionStateText(state); }

@@ -178,8 +178,7 @@ Blocking HungUpLines::Block(const std::string& reported,
   if (!Holds(reported)) warn(reported);
   if (listed == nullptr) return b;
   for (const ActiveConnection& c : *listed) {
-    bool isNew = std::none_of(lines_.begin(), lines_.end(),
-                              [&](const ActiveConnection& l) { return l.handle == c.handle; });
+    bool isNew = std::find(lines_.begin(), lines_.end(), c) == lines_.end();
     b.handles.push_back(c.handle);
     b.wait.push_back(isNew);
     if (isNew && (c.entryName == reported || !IsTrustedConnection(trusted, c.entryName)))
@@ -197,9 +196,11 @@ bool HungUpLines::Holds(const std::string& entryName) const {
                      [&](const ActiveConnection& l) { return l.entryName == entryName; });
 }
 
-void HungUpLines::Gone(const std::string& entryName) {
+void HungUpLines::KeepListed(const std::vector<ActiveConnection>& listed) {
   lines_.erase(std::remove_if(lines_.begin(), lines_.end(),
-                              [&](const ActiveConnection& l) { return l.entryName == entryName; }),
+                              [&](const ActiveConnection& l) {
+                                return std::find(listed.begin(), listed.end(), l) == listed.end();
+                              }),
                lines_.end());
 }
 
@@ -216,6 +217,10 @@ void TFWachtposten_Main::TimerEnumConnTimer() {
   hungUpInPoll_ = false;
   RasObject.PollConnections(&RasEnumCallback, this);
   hungUpInPoll_ = false;
+  // A hung-up line is forgotten only when it is no longer listed; the poll's reports cannot
+  // tell, as they leave out a line whose state could not be read.
+  std::vector<ActiveConnection> listed;
+  if (!hungUp_.Empty() && ActiveConnections(listed)) hungUp_.KeepListed(listed);
   HWND lv = lviewConnections;
   for (int i = 0; i < RowCount(lv); ++i) {
     if (RowText(lv, i, kLoggedColumn) != "0" || RowText(lv, i, kStateColumn) != kConnectedStateText)
@@ -234,9 +239,7 @@ void TFWachtposten_Main::RasEnumCallback(void* context, const std::string& entry
   auto& form = *static_cast<TFWachtposten_Main*>(context);
   // Read anew for every report: a name marked trusted in the warning counts from the next one.
   if (UserIni) UserIni->GetWhiteConnections();
-  if (state == ras::kStateDisconnected)
-    form.hungUp_.Gone(entryName);
-  else if (!IsTrustedConnection(TrustedConnectionList, entryName))
+  if (state != ras::kStateDisconnected && !IsTrustedConnection(TrustedConnectionList, entryName))
     form.BlockConnection(entryName);
   form.UpdateConnectionTable(entryName, state);
 }

@@ -25,10 +25,14 @@ bool IsTrustedConnection(const StringList& trusted, const std::string& entryName
 enum class TableChange { None, Add, Delete, Update };
 TableChange DecideTableChange(bool found, const std::string& shownStateText, DWORD state);
 
-// An active connection as the watch lists it to hang it up.
+// An active connection as the watch lists it to hang it up. It is one line: the same handle
+// under another entry's name is another line.
 struct ActiveConnection {
   HANDLE handle;
   std::string entryName;
+  bool operator==(const ActiveConnection& o) const {
+    return handle == o.handle && entryName == o.entryName;
+  }
 };
 
 // What the watch does when a poll reports an untrusted connection: hang up every listed line,
@@ -41,7 +45,8 @@ struct Blocking {
 
 // The lines the watch has hung up, kept for as long as they stay listed. A line that does not
 // go down is waited for and warned about once: later polls hang it up again without either,
-// so it cannot hold up the window at every poll. A redial has a new handle: a new line.
+// so it cannot hold up the window at every poll. A redial has a new handle: a new line. A line
+// whose state cannot be read for a moment is still listed, and still the same line.
 class HungUpLines {
  public:
   // The reported name is warned about unless it belongs only to lines hung up before; so is
@@ -51,8 +56,9 @@ class HungUpLines {
                  const StringList& trusted);
   // Whether the last Block listed a line of that name, or an earlier one that is still up.
   bool Holds(const std::string& entryName) const;
-  // The watch saw the connection go.
-  void Gone(const std::string& entryName);
+  // Forgets the lines that the platform no longer lists.
+  void KeepListed(const std::vector<ActiveConnection>& listed);
+  bool Empty() const { return lines_.empty(); }
 
  private:
   std::vector<ActiveConnection> lines_;

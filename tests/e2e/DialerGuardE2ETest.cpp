@@ -78,10 +78,13 @@ class DialerGuard : public ::testing::Test {
 
 // A line that stays up long after its hang-up is waited for once; from then on every poll
 // hangs it up again and the window stays responsive. It gets one warning, also after that
-// warning is closed. A redial is a new line: hung up and warned about, and a redial behind
-// that warning is hung up without a second one.
+// warning is closed, and also when its state cannot be read for a while. Its handle under
+// another entry's name, and a redial, are new lines: hung up and warned about, and a redial
+// behind that warning is hung up without a second one.
 TEST_F(DialerGuard, AStuckLineIsHungUpAtEveryPollWithoutFreezingAndWarnedOnce) {
-  Scenario(Connection(1, "Dialer", 21, "HangUpDelay=60000\r\n"));
+  // Its state cannot be read for 1.5 s after the wait of its first hang-up.
+  Scenario(Connection(1, "Dialer", 21,
+                      "HangUpDelay=60000\r\nStatusFail=31\r\nStatusFailUntil=4500\r\n"));
   HWND main = Start("DF\xDCLookUp=1\r\nLogConnections=1\r\n", "[WhiteConnections]\r\n1=Home\r\n");
   ASSERT_NE(main, nullptr);
   // The warning follows the one wait.
@@ -89,10 +92,11 @@ TEST_F(DialerGuard, AStuckLineIsHungUpAtEveryPollWithoutFreezingAndWarnedOnce) {
   HWND warning = Warnings()[0];
   EXPECT_EQ("Name: Dialer", WarnedName(warning));
 
-  const DWORD kWatchMs = 5000, kPollIntervalMs = 500;
+  const DWORD kWatchMs = 5000, kUnreadableMs = 1500, kPollIntervalMs = 500;
   const std::size_t before = Count(RasLog(), "HangUp 0 21\r\n");
   double slowest = 0;
-  for (double start = NowMs(); NowMs() - start < kWatchMs; Sleep(kPollMs)) {
+  // The polls that cannot read its state leave it alone: watched longer for them.
+  for (double start = NowMs(); NowMs() - start < kWatchMs + 2 * kUnreadableMs; Sleep(kPollMs)) {
     double sent = NowMs();
     EXPECT_TRUE(Send(main, WM_NULL));
     slowest = std::max(slowest, NowMs() - sent);
@@ -108,6 +112,13 @@ TEST_F(DialerGuard, AStuckLineIsHungUpAtEveryPollWithoutFreezingAndWarnedOnce) {
   EXPECT_FALSE(WaitUntil([&] { return !Warnings().empty(); }, 3 * kPollIntervalMs));
   EXPECT_LT(closedAt, Count(RasLog(), "HangUp 0 21\r\n")) << "still hung up at every poll";
 
+  Scenario(Connection(1, "Zweit", 50) + Connection(2, "Anderer", 21, "HangUpDelay=60000\r\n"));
+  for (const std::string name : {"Zweit", "Anderer"}) {
+    ASSERT_TRUE(WaitUntil([&] { return Warnings().size() == 1; }, kStartTimeoutMs)) << name;
+    EXPECT_EQ("Name: " + name, WarnedName(warning = Warnings()[0]));
+    ASSERT_TRUE(PressButton(warning, IDB_DU_BUTTON1) && WaitForWindowGone(warning, kSendTimeoutMs));
+  }
+
   Scenario(Connection(1, "Dialer", 22));
   EXPECT_TRUE(WaitForLog("HangUp 0 22"));
   ASSERT_TRUE(WaitUntil([&] { return Warnings().size() == 1; }, kSendTimeoutMs));
@@ -120,10 +131,10 @@ TEST_F(DialerGuard, AStuckLineIsHungUpAtEveryPollWithoutFreezingAndWarnedOnce) {
   EXPECT_TRUE(NoMessageBoxWithin(proc_.pid(), 200));
   EXPECT_TRUE(Warnings().empty());
   EXPECT_FALSE(IsWindowVisible(main));
-  // Logged once, when it was first seen connected.
+  // Logged when first seen connected, Dialer again after it had gone.
   std::string log = dir_.ReadFile("Connection.log");
-  EXPECT_EQ(1u, Count(log, "     -     Dialer\r\n")) << log;
-  EXPECT_EQ(1u, Count(log, "\r\n") - 2) << log;
+  EXPECT_EQ(2u, Count(log, "     -     Dialer\r\n")) << log;
+  EXPECT_EQ(4u, Count(log, "\r\n") - 2) << log;
 }
 
 TEST_F(DialerGuard, TrustedLineIsKeptAndLoggedOnce) {

@@ -208,8 +208,9 @@ TEST_F(ConnectionWatchTest, TrustIsExactAndLogLinesHaveTheirFields) {
   EXPECT_EQ(TableChange::Update, DecideTableChange(true, dialling, 0x2000));
 }
 
-// A line that stays up is waited for and warned about at its first hang-up only; a redial is
-// a new line, and so is a line back after it was seen gone.
+// A line that stays up is waited for and warned about at its first hang-up only. A line is one
+// handle under one entry name: a redial is a new line, so is a handle under another entry's
+// name, and so is a line back after it was no longer listed.
 TEST(HungUpLines, ALineIsWaitedForAndWarnedAboutOnlyAtItsFirstHangUp) {
   using Names = std::vector<std::string>;
   using Waits = std::vector<bool>;
@@ -225,6 +226,10 @@ TEST(HungUpLines, ALineIsWaitedForAndWarnedAboutOnlyAtItsFirstHangUp) {
   EXPECT_EQ((std::vector<HANDLE>{h(11), h(21)}), b.handles);
   EXPECT_EQ((Waits{false, false}), b.wait);
   EXPECT_EQ(Names{}, b.warn);
+  up = {{h(11), "Home"}, {h(50), "Zweit"}, {h(21), "Anderer"}};
+  b = lines.Block("Zweit", &up, trusted);
+  EXPECT_EQ((Waits{false, true, true}), b.wait);
+  EXPECT_EQ((Names{"Zweit", "Anderer"}), b.warn);
 
   up = {{h(11), "Home"}, {h(22), "Dialer"}, {h(31), "Other"}};
   b = lines.Block("Other", &up, trusted);
@@ -235,7 +240,9 @@ TEST(HungUpLines, ALineIsWaitedForAndWarnedAboutOnlyAtItsFirstHangUp) {
   EXPECT_EQ(Names{}, lines.Block("Other", nullptr, trusted).warn);
   EXPECT_EQ(Names{"Brief"}, lines.Block("Brief", nullptr, trusted).warn);
 
-  lines.Gone("Dialer");
+  lines.KeepListed(up);  // a listed line stays known, whether its state was read or not
+  EXPECT_TRUE(lines.Holds("Dialer"));
+  lines.KeepListed({{h(11), "Home"}, {h(31), "Other"}});
   EXPECT_FALSE(lines.Holds("Dialer"));
   b = lines.Block("Dialer", &up, trusted);
   EXPECT_EQ((Waits{false, true, false}), b.wait);

@@ -18,7 +18,8 @@
 //   [ConnectionN]    Name, Handle (default 0x100 + N), State (default 0x2000), DeviceName,
 //                    DeviceType, StatusFail=<result>, HangUpFail=<result>,
 //                    HangUpDelay=<ms that a connection hung up by this process stays listed,
-//                    its status readable, as a line takes its time to go down>
+//                    its status readable, as a line takes its time to go down>,
+//                    StatusFailUntil=<ms after that hang-up: StatusFail holds only until then>
 //   [Errors]         <code>=<text of RasGetErrorStringA>
 //
 // WP_RAS_LOG names the log: one line per call "HangUp <result> <handle>" or
@@ -174,13 +175,15 @@ std::string HangUpKey(ULONG_PTR handle) {
   return EnvValue("WP_RAS_SCENARIO") + "|" + std::to_string(handle);
 }
 
-// A connection hung up within its HangUpDelay is still going down.
-bool GoingDown(const Section& section, ULONG_PTR handle) {
-  DWORD delay = Number(section, "HangUpDelay", 0);
-  if (delay == 0) return false;
+bool HungUpWithin(ULONG_PTR handle, DWORD ms) {
   std::lock_guard<std::mutex> lock(hangUpTimesLock);
   auto it = hangUpTimes.find(HangUpKey(handle));
-  return it != hangUpTimes.end() && GetTickCount() - it->second < delay;
+  return it != hangUpTimes.end() && GetTickCount() - it->second < ms;
+}
+
+// A connection hung up within its HangUpDelay is still going down.
+bool GoingDown(const Section& section, ULONG_PTR handle) {
+  return HungUpWithin(handle, Number(section, "HangUpDelay", 0));
 }
 
 struct Connection {
@@ -382,7 +385,9 @@ DWORD WINAPI RasGetConnectStatusA(HRASCONN h, LPRASCONNSTATUSA status) {
   std::vector<Connection> live = LiveConnections(s);
   const Connection* c = FindConnection(live, h);
   if (c == nullptr) return ERROR_INVALID_HANDLE;
-  if (DWORD fail = Number(*c->section, "StatusFail", 0)) return fail;
+  DWORD fail = Number(*c->section, "StatusFail", 0);
+  DWORD until = Number(*c->section, "StatusFailUntil", 0);
+  if (fail != 0 && (until == 0 || HungUpWithin(c->handle, until))) return fail;
   std::memset(status, 0, version);
   ras::ConnStatus r{};
   r.dwSize = version;
