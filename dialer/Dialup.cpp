@@ -222,7 +222,7 @@ HBITMAP TFDialUp::LoadBanner(int resourceId) {
   return BitmapFromPicture(picture);
 }
 
-// Labels take the size of their text, cut at the dialog's right edge.
+// Labels take the size of their text; the dialog grows where it lacks room for one (FitToTexts).
 void TFDialUp::PlaceLabel(Control& label, int x, int y) {
   std::string text = label.GetText();
   SIZE size = {0, 0};
@@ -236,8 +236,7 @@ void TFDialUp::PlaceLabel(Control& label, int x, int y) {
     if (old) SelectObject(dc, old);
     ReleaseDC(label.hwnd(), dc);
   }
-  int room = Scale(kClientWidth) - Scale(x);
-  SetWindowPos(label.hwnd(), nullptr, Scale(x), Scale(y), size.cx < room ? size.cx : room, size.cy,
+  SetWindowPos(label.hwnd(), nullptr, Scale(x), Scale(y), size.cx, size.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
