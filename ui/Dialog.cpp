@@ -208,22 +208,27 @@ void FitToTexts(HWND window) {
   if (!window || IsIconic(window)) return;
   RECT client;
   GetClientRect(window, &client);
-  int needRight = client.right, needBottom = client.bottom;
+  int clientW = client.right, clientH = client.bottom;
+  int needW = clientW, needH = clientH;
   for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     RECT before = RectInParent(window, c);
     if (!FitText(c)) continue;
     RECT after = RectInParent(window, c);
     // The margin the control kept to the window's edge, where it was inside.
-    needRight = std::max<int>(needRight, after.right + std::max<int>(0, client.right - before.right));
-    needBottom =
-        std::max<int>(needBottom, after.bottom + std::max<int>(0, client.bottom - before.bottom));
+    needW = std::max<int>(needW, after.right + std::max<int>(0, clientW - before.right));
+    needH = std::max<int>(needH, after.bottom + std::max<int>(0, clientH - before.bottom));
   }
-  int growW = needRight - client.right, growH = needBottom - client.bottom;
-  if (growW == 0 && growH == 0) return;
-  RECT r;
+  RECT r, work;
   GetWindowRect(window, &r);
-  if (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD)
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
-  SetWindowPos(window, nullptr, r.left - growW / 2, r.top - growH / 2, r.right - r.left + growW,
-               r.bottom - r.top + growH, SWP_NOZORDER | SWP_NOACTIVATE);
+  // No larger than the desktop's work area: there a text too long for any window stays cut.
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  int growW = std::max(0, std::min<int>(needW - clientW, work.right - work.left - width));
+  int growH = std::max(0, std::min<int>(needH - clientH, work.bottom - work.top - height));
+  if (growW == 0 && growH == 0) return;
+  width += growW;
+  height += growH;
+  int left = std::max<int>(work.left, std::min<int>(r.left - growW / 2, work.right - width));
+  int top = std::max<int>(work.top, std::min<int>(r.top - growH / 2, work.bottom - height));
+  SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

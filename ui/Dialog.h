@@ -74,9 +74,10 @@ void PlaceControls(HWND dialog, const Place (&layout)[N]) {
   PlaceControls(dialog, layout, N);
 }
 
-// Sizes what holds text from the font it really gets: every child of the window whose text
-// needs more room than its box has (measured in the child's own font, as the child lays it
-// out) grows to the right and down, and the window grows with it, keeping its centre and the
-// margins the child had. A box of one line grows to the text's one-line width; a box of more
-// lines grows down. Nothing shrinks. ModalDialog runs it when the dialog has set itself up.
+// Sizes what holds text from the font it really gets: every child of a top-level window whose
+// text needs more room than its box has (measured in the child's own font, as the child lays
+// it out) grows to the right and down, and the window grows with it, keeping its centre and the
+// margins the child had, up to the desktop's work area. A box of one line grows to the text's
+// one-line width; a box of more lines grows down. Nothing shrinks. ModalDialog runs it when the
+// dialog has set itself up.
 void FitToTexts(HWND window);

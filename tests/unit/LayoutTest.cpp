@@ -186,8 +186,13 @@ TEST_F(LayoutTest, EveryControlInsideItsWindowAndEveryTextWholeInBothLanguages) 
       {"password, asking", IDE_MP_EDIT1, true, [] { TFMasterPassword().RunModal(); }},
       {"dialer options", IDC_DO_LISTBOX1, false, [] { FDialerOptions->RunModal(); }},
       {"connection picker", IDC_CL_LISTBOX1, false, [] { FConnectionList->RunModal(); }},
+      // A name longer than the dialog is wide: the dialog grows to show it whole.
       {"dial-up warning", IDB_DU_BUTTON1, false,
-       [] { TFDialUp(LanguageOffset, "T-Online Flatrate").RunModal(); }},
+       [] {
+         TFDialUp(LanguageOffset,
+                  "T-Online Flatrate ISDN, beide B-Kan\xE4le geb\xFCndelt, Nebenstelle")
+             .RunModal();
+       }},
       {"premium-rate check", IDL_C0_LISTBOX1, false, [] { TFCheck0190().RunModal(); }},
       {"cookies", IDC_CK_STRINGGRID1, false, [] { TFCookies().RunModal(); }},
       // The input box with the prompts of its two callers.
