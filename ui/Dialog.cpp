@@ -110,9 +110,9 @@ namespace {
 // area less the chrome beside the text), and how the control lays the text out.
 struct TextBox {
   bool holdsText = false;
-  bool widthOnly = false;  // a group box: its caption lies on the frame
-  bool oneLine = false;    // a box that shows a single line, or a one-line edit
-  bool anyWidth = false;   // an edit that scrolls sideways: any text fits its width
+  bool widthOnly = false;      // a group box: its caption lies on the frame
+  bool oneLine = false;        // a box of one line: a caption, a one-line edit, a low label
+  bool anyWidth = false;       // an edit that scrolls sideways: any text fits its width
   bool lineWhenEmpty = false;  // an edit: room for a line also before anything is typed
   int chromeX = 0, chromeY = 0;
   UINT format = DT_WORDBREAK | DT_EXPANDTABS;
@@ -125,7 +125,7 @@ TextBox TextBoxOf(HWND control, const TEXTMETRICA& tm, int clientHeight) {
   if (lstrcmpiA(cls.c_str(), "Button") == 0) {
     switch (style & BS_TYPEMASK) {
       case BS_GROUPBOX:  // one line in the frame's top, in from each end
-        box.widthOnly = true;
+        box.widthOnly = box.oneLine = true;
         box.chromeX = 2 * tm.tmAveCharWidth + 4;
         break;
       case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_3STATE: case BS_AUTO3STATE:
