@@ -222,7 +222,8 @@ HBITMAP TFDialUp::LoadBanner(int resourceId) {
   return BitmapFromPicture(picture);
 }
 
-// Labels take the size of their text, cut at the dialog's right edge.
+// Labels take the size of their text, up to as far from the right edge as they stand from the
+// left; a longer text grows the label and the dialog with it (FitToTexts), that margin kept.
 void TFDialUp::PlaceLabel(Control& label, int x, int y) {
   std::string text = label.GetText();
   SIZE size = {0, 0};
@@ -236,7 +237,7 @@ void TFDialUp::PlaceLabel(Control& label, int x, int y) {
     if (old) SelectObject(dc, old);
     ReleaseDC(label.hwnd(), dc);
   }
-  int room = Scale(kClientWidth) - Scale(x);
+  int room = Scale(kClientWidth - x) - Scale(x);
   SetWindowPos(label.hwnd(), nullptr, Scale(x), Scale(y), size.cx < room ? size.cx : room, size.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -1,4 +1,5 @@
 // The main window's texts in German or English, and the language menu.
+#include "Dialog.h"
 #include "MainWindow.h"
 #include "Strings.h"
 #include "TextIds.h"
@@ -69,6 +70,8 @@ void TFWachtposten_Main::ApplyLanguage() {
     SetMenuText(PopupMenu1, m.menuId, Text(m.textId));
   }
   if (hwnd()) DrawMenuBar(hwnd());
+  // The texts of this language have their room, at any dpi.
+  FitToTexts(hwnd());
 }
 
 // The texts follow the choice before it is stored: when Config.ini refuses the write, the

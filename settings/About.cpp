@@ -19,7 +19,8 @@ AboutLinkOpener AboutLinkOpen = &AboutLinkOpenDefault;
 
 namespace {
 constexpr int kClientWidth = 361, kClientHeight = 301;
-constexpr int kProductFontHeight = -19;
+// The product name's bold font: 19 px high at 96 dpi.
+constexpr int kProductFontPoints = 14;
 
 // The places of the controls in 96-dpi pixels of the client area, whatever the dialog font's
 // units.
@@ -52,7 +53,7 @@ TFAboutBox::~TFAboutBox() {
 }
 
 void TFAboutBox::OnInit() {
-  productFont_ = DialogFontVariant(hwnd(), Scale(kProductFontHeight), FW_BOLD, false);
+  productFont_ = DialogFontVariant(hwnd(), FontHeight(kProductFontPoints), FW_BOLD, false);
   commentsFont_ = DialogFontVariant(hwnd(), 0, FW_NORMAL, true);
   SendMessageA(Item(IDT_AB_PRODUCTNAME), WM_SETFONT, reinterpret_cast<WPARAM>(productFont_), FALSE);
   SendMessageA(Item(IDT_AB_COMMENTS), WM_SETFONT, reinterpret_cast<WPARAM>(commentsFont_), FALSE);

@@ -112,10 +112,13 @@ std::string StatusBar::SimpleText() const {
 }
 
 HFONT LinkLabel::Font() {
-  // The program's font, underlined.
-  static HFONT font = CreateFontA(Scale(-11), 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE,
-                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+  // The program's font, which is the dialogs' font, underlined.
+  static HFONT font = [] {
+    LOGFONTA lf = {};
+    GetObjectA(DefaultGuiFont(), sizeof lf, &lf);
+    lf.lfUnderline = TRUE;
+    return CreateFontIndirectA(&lf);
+  }();
   return font;
 }
 

@@ -1,5 +1,10 @@
 #include "Dialog.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
 #include "Guard.h"
 #include "Window.h"
 
@@ -27,6 +32,7 @@ INT_PTR ModalDialog::Route(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_INITDIALOG:
       OnInit();
+      FitToTexts(hwnd_);
       return TRUE;
     case WM_COMMAND: {
       int id = LOWORD(wp);
@@ -97,4 +103,132 @@ void PlaceControls(HWND dialog, const Place* layout, std::size_t count) {
     const Place& p = layout[i];
     PlaceControl(GetDlgItem(dialog, p.id), p.x, p.y, p.width, p.height);
   }
+}
+
+namespace {
+// What a control's text needs beyond its parts: the room the control leaves it (its client
+// area less the chrome beside the text), and how the control lays the text out.
+struct TextBox {
+  bool holdsText = false;
+  bool widthOnly = false;      // a group box: its caption lies on the frame
+  bool oneLine = false;        // a box of one line: a caption, a one-line edit, a low label
+  bool anyWidth = false;       // an edit that scrolls sideways: any text fits its width
+  bool lineWhenEmpty = false;  // an edit: room for a line also before anything is typed
+  int chromeX = 0, chromeY = 0;
+  UINT format = DT_WORDBREAK | DT_EXPANDTABS;
+};
+
+TextBox TextBoxOf(HWND control, const TEXTMETRICA& tm, int clientHeight) {
+  TextBox box;
+  std::string cls = GetClassNameString(control);
+  LONG style = GetWindowLongA(control, GWL_STYLE);
+  if (lstrcmpiA(cls.c_str(), "Button") == 0) {
+    switch (style & BS_TYPEMASK) {
+      case BS_GROUPBOX:  // one line in the frame's top, in from each end
+        box.widthOnly = box.oneLine = true;
+        box.chromeX = 2 * tm.tmAveCharWidth + 4;
+        break;
+      case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_3STATE: case BS_AUTO3STATE:
+      case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON:
+        box.chromeX = GetSystemMetrics(SM_CXMENUCHECK) + tm.tmAveCharWidth / 2 + 1;
+        break;
+      case BS_PUSHBUTTON: case BS_DEFPUSHBUTTON:  // the 3-D border and the focus rectangle
+        box.chromeX = 2 * (GetSystemMetrics(SM_CXEDGE) + 2);
+        box.chromeY = 2 * (GetSystemMetrics(SM_CYEDGE) + 1);
+        break;
+      default:
+        return box;
+    }
+  } else if (lstrcmpiA(cls.c_str(), "Static") == 0) {
+    LONG type = style & SS_TYPEMASK;
+    // Pictures and frames hold no text; owner-drawn labels are drawn wrapped like plain ones.
+    if (type > SS_RIGHT && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP && type != SS_OWNERDRAW)
+      return box;
+    if ((style & SS_NOPREFIX) || type == SS_OWNERDRAW) box.format |= DT_NOPREFIX;
+  } else if (lstrcmpiA(cls.c_str(), "Edit") == 0) {
+    // A multi-line edit scrolls; a one-line edit shows one line, and its whole text unless it
+    // scrolls sideways.
+    if (style & ES_MULTILINE) return box;
+    box.oneLine = box.lineWhenEmpty = true;
+    box.anyWidth = (style & ES_AUTOHSCROLL) != 0;
+    box.chromeX = 2;
+    box.format = DT_SINGLELINE | DT_NOPREFIX;
+  } else {
+    return box;  // lists, grids, drop-down lists, arrows and status bars size their contents
+  }
+  box.holdsText = true;
+  if (clientHeight - box.chromeY < 2 * tm.tmHeight) box.oneLine = true;
+  return box;
+}
+
+// Grows one control to the size its text needs; false when it had it.
+bool FitText(HWND control) {
+  RECT client, outer;
+  GetClientRect(control, &client);
+  GetWindowRect(control, &outer);
+  HDC dc = GetDC(control);
+  if (!dc) return false;
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  TextBox box = TextBoxOf(control, tm, client.bottom);
+  std::string text = box.holdsText ? GetWindowTextString(control) : std::string();
+  int roomW = client.right - box.chromeX, roomH = client.bottom - box.chromeY;
+  int needW = 0, needH = 0;
+  if (box.holdsText && (!text.empty() || box.lineWhenEmpty)) {
+    UINT format = box.format;
+    if (box.oneLine) format = (format & ~static_cast<UINT>(DT_WORDBREAK)) | DT_SINGLELINE;
+    RECT need = {0, 0, box.oneLine ? 0x7fff : roomW, tm.tmHeight};
+    if (!text.empty())
+      DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &need, format | DT_CALCRECT);
+    else
+      need.right = 0;
+    needW = box.anyWidth ? 0 : need.right;
+    needH = box.widthOnly ? 0 : std::max<int>(need.bottom, tm.tmHeight);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  int growW = std::max(0, needW - roomW), growH = std::max(0, needH - roomH);
+  if (growW == 0 && growH == 0) return false;
+  SetWindowPos(control, nullptr, 0, 0, outer.right - outer.left + growW,
+               outer.bottom - outer.top + growH, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return true;
+}
+
+RECT RectInParent(HWND window, HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+}  // namespace
+
+void FitToTexts(HWND window) {
+  if (!window || IsIconic(window)) return;
+  RECT client;
+  GetClientRect(window, &client);
+  int clientW = client.right, clientH = client.bottom;
+  int needW = clientW, needH = clientH;
+  for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    RECT before = RectInParent(window, c);
+    if (!FitText(c)) continue;
+    RECT after = RectInParent(window, c);
+    // The margin the control kept to the window's edge, where it was inside.
+    needW = std::max<int>(needW, after.right + std::max<int>(0, clientW - before.right));
+    needH = std::max<int>(needH, after.bottom + std::max<int>(0, clientH - before.bottom));
+  }
+  RECT r, work;
+  GetWindowRect(window, &r);
+  // No larger than the desktop's work area: there a text too long for any window stays cut.
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  int growW = std::max(0, std::min<int>(needW - clientW, work.right - work.left - width));
+  int growH = std::max(0, std::min<int>(needH - clientH, work.bottom - work.top - height));
+  if (growW == 0 && growH == 0) return;
+  width += growW;
+  height += growH;
+  int left = std::max<int>(work.left, std::min<int>(r.left - growW / 2, work.right - width));
+  int top = std::max<int>(work.top, std::min<int>(r.top - growH / 2, work.bottom - height));
+  SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

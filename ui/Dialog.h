@@ -56,16 +56,16 @@ class ModalDialog {
 
 // Centres a top-level window on the desktop's work area.
 void CenterOnDesktop(HWND hwnd);
-// Gives a dialog a client area of exactly this many 96-dpi pixels at the screen's dpi, whatever
-// its font made of the template's dialog units.
+// Gives a dialog a client area of this many 96-dpi pixels, scaled (Scale), whatever its font
+// made of the template's dialog units.
 void SetDialogClientSize(HWND dialog, int width, int height);
 
 // Where a control stands, in 96-dpi pixels of its parent's client area.
 struct Place {
   int id, x, y, width, height;
 };
-// Moves a control there, scaled to the screen's dpi. Edges are scaled, not sizes, so that
-// controls that meet or line up at 96 dpi still do.
+// Moves a control there, scaled (Scale). Edges are scaled, not sizes, so that controls that
+// meet or line up at 96 dpi still do; FitToTexts then gives a text the room it lacks.
 void PlaceControl(HWND control, int x, int y, int width, int height);
 // Places every control of a dialog's layout table.
 void PlaceControls(HWND dialog, const Place* layout, std::size_t count);
@@ -73,3 +73,11 @@ template <std::size_t N>
 void PlaceControls(HWND dialog, const Place (&layout)[N]) {
   PlaceControls(dialog, layout, N);
 }
+
+// Sizes what holds text from the font it really gets: every child of a top-level window whose
+// text needs more room than its box has (measured in the child's own font, as the child lays
+// it out) grows to the right and down, and the window grows with it, keeping its centre and the
+// margins the child had, up to the desktop's work area. A box of one line grows to the text's
+// one-line width; a box of more lines grows down. Nothing shrinks. ModalDialog runs it when the
+// dialog has set itself up.
+void FitToTexts(HWND window);

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "Dialog.h"
 #include "Guard.h"  // also the layer's text IDs
 #include "Strings.h"
 #include "Window.h"
@@ -58,12 +59,8 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
           auto* st = reinterpret_cast<InputState*>(lp);
           SetDlgItemTextA(dlg, kInputBoxPromptId, st->prompt.c_str());
           SetDlgItemTextA(dlg, kInputBoxEditId, st->text.c_str());
-          RECT work, r;
-          SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-          GetWindowRect(dlg, &r);
-          SetWindowPos(dlg, nullptr, (work.right + work.left - (r.right - r.left)) / 2,
-                       (work.bottom + work.top - (r.bottom - r.top)) / 2, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER);
+          FitToTexts(dlg);
+          CenterOnDesktop(dlg);
           return TRUE;
         }
         if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {

@@ -3,8 +3,42 @@
 #include "Guard.h"
 
 namespace {
-// The dpi of the screen the windows were laid out on.
+// The dpi of the screen the windows were laid out on, and what the program's font measured
+// there: its height and the width of kSample.
 constexpr int kDesignDpi = 96;
+constexpr int kDesignFontHeight = 13;
+constexpr int kDesignSampleWidth = 323;
+const char kSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+// A ratio, for MulDiv.
+struct Ratio {
+  int num, den;
+  bool operator>(const Ratio& o) const {
+    return static_cast<long long>(num) * o.den > static_cast<long long>(o.num) * den;
+  }
+};
+
+// How much larger than at 96 dpi the windows are: as the dpi, or as the font where it grew more.
+// The font's height and the width of a sample of its letters both count, as for dialog units.
+Ratio LayoutRatio() {
+  Ratio ratio{ScreenDpi(), kDesignDpi};
+  HDC screen = GetDC(nullptr);
+  if (!screen) return ratio;
+  HGDIOBJ old = SelectObject(screen, DefaultGuiFont());
+  TEXTMETRICA tm;
+  SIZE sample;
+  // The design's own font (13 px) keeps the design's sizes, whatever its letters measure.
+  if (GetTextMetricsA(screen, &tm) && tm.tmHeight > kDesignFontHeight &&
+      GetTextExtentPoint32A(screen, kSample, sizeof kSample - 1, &sample)) {
+    Ratio byHeight{tm.tmHeight, kDesignFontHeight};
+    Ratio byWidth{sample.cx, kDesignSampleWidth};
+    if (byHeight > ratio) ratio = byHeight;
+    if (byWidth > ratio) ratio = byWidth;
+  }
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  return ratio;
+}
 }  // namespace
 
 Window::~Window() {
@@ -102,10 +136,22 @@ HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, in
   return child;
 }
 
+int ScreenDpi() {
+  static const int dpi = [] {
+    HDC screen = GetDC(nullptr);
+    int d = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return d > 0 ? d : kDesignDpi;
+  }();
+  return dpi;
+}
+
+int FontHeight(int points) { return -MulDiv(points, ScreenDpi(), 72); }
+
 HFONT DefaultGuiFont() {
   static HFONT font = [] {
-    // "MS Sans Serif", height -11 at 96 dpi, as the forms were laid out.
-    HFONT f = CreateFontA(Scale(-11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    // "MS Sans Serif" 8 points, height -11 at 96 dpi, as the forms were laid out.
+    HFONT f = CreateFontA(FontHeight(8), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
     return f ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -114,11 +160,6 @@ HFONT DefaultGuiFont() {
 }
 
 int Scale(int pixels) {
-  static const int dpi = [] {
-    HDC screen = GetDC(nullptr);
-    int d = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
-    return d > 0 ? d : kDesignDpi;
-  }();
-  return MulDiv(pixels, dpi, kDesignDpi);
+  static const Ratio ratio = LayoutRatio();
+  return MulDiv(pixels, ratio.num, ratio.den);
 }

@@ -48,10 +48,19 @@ std::string GetClassNameString(HWND hwnd);
 // Position and size in 96-dpi pixels, scaled to the screen.
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y,
                  int w, int h, int id, DWORD exStyle = 0);
-// The program's font, "MS Sans Serif" 8 points, at the screen's dpi.
+
+// The screen's dpi, read once.
+int ScreenDpi();
+// The height to ask CreateFont for a font of this many points at the screen's dpi: the very
+// rule the dialog manager applies to a template's "FONT 8", so that the program's own fonts and
+// the dialogs' fonts are one and cannot round apart. -11 for 8 points at 96 dpi.
+int FontHeight(int points);
+// The program's font, "MS Sans Serif" 8 points at the screen's dpi: the dialogs' font.
 HFONT DefaultGuiFont();
 
-// The windows were laid out in pixels on a 96-dpi screen; on another they grow with its dpi
-// (read once), as their fonts do. A size in 96-dpi pixels in pixels of this screen: unchanged
-// at 96 dpi.
+// The windows were laid out in pixels on a 96-dpi screen, for the program's font there (13 px
+// high). On another screen they grow with its dpi, and more where the font the windows really
+// get grows more than the dpi: "MS Sans Serif" is a bitmap font whose sizes jump (16 px above
+// about 108 dpi, 20 px from about 140). A size in 96-dpi pixels in pixels of this screen:
+// unchanged at 96 dpi.
 int Scale(int pixels);

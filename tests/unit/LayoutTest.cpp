@@ -1,7 +1,7 @@
-// Every window of the program, in both languages, at the screen's dpi (96, or 120 in the run
-// that sets it): each visible control lies inside its window and shows its whole text, measured
-// in the control's own font as the control wraps it. Fonts are measured in the program's own
-// process, since font handles do not cross processes.
+// Every window of the program, in both languages, at the screen's dpi (96, or the dpi that the
+// run sets: tests/CMakeLists.txt lists them): each visible control lies inside its window and
+// shows its whole text, measured in the control's own font as the control wraps it. Fonts are
+// measured in the program's own process, since font handles do not cross processes.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -23,6 +23,7 @@
 #include "DialogUser.h"
 #include "Dialup.h"
 #include "DialupRes.h"
+#include "InputBox.h"
 #include "LogViewer.h"
 #include "MainWindow.h"
 #include "MasterPassword.h"
@@ -32,6 +33,7 @@
 #include "OptionsRes.h"
 #include "Strings.h"
 #include "TempDir.h"
+#include "TextIds.h"
 
 namespace {
 // The room a control leaves its text beside its own parts, and how it lays the text out; a
@@ -184,10 +186,20 @@ TEST_F(LayoutTest, EveryControlInsideItsWindowAndEveryTextWholeInBothLanguages) 
       {"password, asking", IDE_MP_EDIT1, true, [] { TFMasterPassword().RunModal(); }},
       {"dialer options", IDC_DO_LISTBOX1, false, [] { FDialerOptions->RunModal(); }},
       {"connection picker", IDC_CL_LISTBOX1, false, [] { FConnectionList->RunModal(); }},
+      // A name longer than the dialog is wide: the dialog grows to show it whole.
       {"dial-up warning", IDB_DU_BUTTON1, false,
-       [] { TFDialUp(LanguageOffset, "T-Online Flatrate").RunModal(); }},
+       [] {
+         TFDialUp(LanguageOffset,
+                  "T-Online Flatrate ISDN, beide B-Kan\xE4le geb\xFCndelt, Nebenstelle")
+             .RunModal();
+       }},
       {"premium-rate check", IDL_C0_LISTBOX1, false, [] { TFCheck0190().RunModal(); }},
       {"cookies", IDC_CK_STRINGGRID1, false, [] { TFCookies().RunModal(); }},
+      // The input box with the prompts of its two callers.
+      {"input box, number", kInputBoxEditId, false,
+       [] { InputBox(Text(txt::DialerNumberCaption), Text(txt::DialerNumberPrompt), ""); }},
+      {"input box, word", kInputBoxEditId, false,
+       [] { InputBox(Text(txt::WordCaption), Text(txt::WordPrompt), ""); }},
   };
   MessageBoxWatcher boxes;
   for (const char* language : {"de", "en"}) {
