@@ -5,6 +5,7 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
+#include <unordered_set>
 
 EIniWriteError::EIniWriteError(const std::string& path)
     : std::runtime_error("nach " + path + " kann nicht geschrieben werden"), path_(path) {}
@@ -22,6 +23,13 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
 }
 
 namespace {
+// A key name as the profile functions compare it: blind to case.
+std::string FoldedKey(const std::string& key) {
+  std::string folded = key;
+  if (!folded.empty()) CharLowerBuffA(&folded[0], static_cast<DWORD>(folded.size()));
+  return folded;
+}
+
 std::string Trimmed(const std::string& s) {
   std::size_t b = 0, e = s.size();
   while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
@@ -67,16 +75,11 @@ std::vector<std::string> IniFile::ReadSectionKeys(const std::string& section) co
     buf.resize(buf.size() * 4);
   }
   std::vector<std::string> keys;
+  // A set, not a scan of the earlier keys: a list of 20,000 entries is read at every poll.
+  std::unordered_set<std::string> seen;
   for (const char* p = buf.data(); p < buf.data() + n && *p; p += std::strlen(p) + 1) {
     std::string name(p);
-    bool seen = false;
-    for (const std::string& k : keys) {
-      if (lstrcmpiA(k.c_str(), name.c_str()) == 0) {
-        seen = true;
-        break;
-      }
-    }
-    if (!seen) keys.push_back(name);
+    if (seen.insert(FoldedKey(name)).second) keys.push_back(name);
   }
   return keys;
 }
@@ -92,17 +95,12 @@ std::vector<std::pair<std::string, std::string>> IniFile::ReadSection(
     buf.resize(buf.size() * 4);
   }
   std::vector<std::pair<std::string, std::string>> entries;
-  std::vector<std::string> seenLower;
+  std::unordered_set<std::string> seen;
   for (const char* p = buf.data(); p < buf.data() + n && *p; p += std::strlen(p) + 1) {
     const char* eq = std::strchr(p, '=');
     if (!eq) continue;
     std::string key = Trimmed(std::string(p, eq));
-    std::string lower = key;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    bool seen = false;
-    for (const std::string& k : seenLower) seen = seen || k == lower;
-    if (seen) continue;
-    seenLower.push_back(lower);
+    if (!seen.insert(FoldedKey(key)).second) continue;
     std::string value = Trimmed(eq + 1);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
