@@ -352,7 +352,7 @@ TEST_F(OptionsTest, DoesNotOpenOverSettingsItCouldNotRead) {
   {
     HeldFile held(dir.File("Config.ini"));
     Config = new TConfigIni(ConfigTargets(), 0);
-    DialogUser user(IDC_OPT_LISTBOX1, [](HWND dlg) { Click(dlg, IDB_OPT_SPEICHERN); }, 1500);
+    DialogUser user(IDC_OPT_LISTBOX1, [](HWND dlg) { Click(dlg, IDB_OPT_ABBRECHEN); }, 1500);
     TFOptions dialog;
     EXPECT_EQ(IDCANCEL, dialog.RunModal(nullptr));
     EXPECT_FALSE(user.Found());
