@@ -457,8 +457,7 @@ TEST_F(DialerOptionsTest, ARefusedWriteKeepsTheEditsInTheOpenDialog) {
   EXPECT_EQ(config, ReadFileBytes(dir.File("Config.ini"))) << "no setting stored after the refusal";
 }
 
-// Opened while another program holds User.ini, the dialog does not open (its OK would store
-// the empty lists it read) and says why; once the file is free it opens with the stored lists.
+// No dialog (whose OK would store empty lists) while User.ini is held; once free, it opens.
 TEST_F(DialerOptionsTest, DoesNotOpenWhileUserIniCannotBeRead) {
   WriteUser("[BlackNumbers]\r\n1=0190\r\n2=0900\r\n");
   Start();

@@ -342,8 +342,7 @@ TEST_F(OptionsTest, TheMenuOpensTheDialogOnlyBehindTheMasterPassword) {
   EXPECT_EQ(std::vector<std::string>{"Passwort ung\xFCltig!"}, boxes.Texts());
 }
 
-// Config.ini held when the settings were read: the dialog does not open, since OK would store
-// the defaults over the stored settings; once the file is free it opens with what is stored.
+// Settings read from a held Config.ini are defaults: no dialog until they are read again.
 TEST_F(OptionsTest, DoesNotOpenOverSettingsItCouldNotRead) {
   WriteFileBytes(dir.File("Config.ini"), "[Configuration]\r\nPiS=1\r\n");
   WriteFileBytes(dir.File("User.ini"), "[BadWords]\r\n1=casino\r\n");

@@ -77,19 +77,16 @@ TEST_F(UserIniTest, RefusedSaveIsReportedAndKeepsWhatWasStored) {
   EXPECT_EQ(before, ReadFileBytes(dir.File("User.ini")));
 }
 
-// A list that cannot be read now is no empty list; the trusted list read last stands, and an
-// empty one that was never read says nothing.
+// A held file is no empty list; the trusted list read last stands, one never read says nothing.
 TEST_F(UserIniTest, AHeldFileGivesNoListAndKeepsTheListsReadLast) {
   WriteUserIni("[WhiteConnections]\r\n1=Zuhause\r\n[Windows]\r\n1=Keep A\r\n");
   TrustedConnectionList.clear();
   TUserIni store;
   std::vector<std::string> items = {"x"};
-  StringList lines = {"x"};
   {
     HeldFile held(dir.File("User.ini"));
     EXPECT_FALSE(store.ReadList("Windows", items, 0));
     EXPECT_TRUE(items.empty());
-    EXPECT_FALSE(store.ReadLines("Windows", lines, 0));
     EXPECT_FALSE(store.RefreshWhiteConnections(0));
     EXPECT_FALSE(store.WhiteConnectionsKnown());
   }
