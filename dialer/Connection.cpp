@@ -44,8 +44,7 @@ class RunningCheck {
 };
 
 // A list of User.ini: keys "1", "2", ... up to the first empty or missing value.
-std::vector<std::string> NumberedList(const IniFile& ini, const std::string& section) {
-  std::vector<std::pair<std::string, std::string>> entries = ini.ReadSection(section);
+std::vector<std::string> NumberedList(const IniFile::Entries& entries) {
   std::vector<std::string> items;
   for (int n = 1;; ++n) {
     std::string key = std::to_string(n), value;
@@ -122,17 +121,30 @@ std::string DeviceLine(const std::string& name, const std::string& type) {
 
 TFCheck0190::TFCheck0190() : ModalDialog(IDD_CHECK0190) {}
 
-void TFCheck0190::Check(bool reportNothingFound) {
-  if (checkRunning) return;
+bool TFCheck0190::Check(bool reportNothingFound) {
+  if (checkRunning) return true;
   RunningCheck running;
-  // Everything is read before a box opens: its loop may run other code.
+  // Everything is read before a box opens: its loop may run other code. A file that cannot be
+  // read now is no empty list: "nothing found" would be a guess. The silent rounds do not
+  // hold up the program for it; the next one comes soon.
   IniFile ini(ProgramDir() + "User.ini");
-  CheckFinding finding = FindDangerousEntry(EnumeratedEntries(), NumberedList(ini, "BlackNumbers"),
-                                            TrustedConnectionNames(ini));
+  unsigned long waitMs = reportNothingFound ? kIniHeldWaitMs : 0;
+  IniFile::Entries prefixes, trusted;
+  if (!ini.TryReadSection("BlackNumbers", prefixes, waitMs) ||
+      !ini.TryReadSection("WhiteConnections", trusted, waitMs)) {
+    if (reportNothingFound) AppMessage(TextF(txt::CheckNotDoneUnreadable, ini.path()));
+    return false;
+  }
+  std::vector<std::string> trustedNames;
+  for (const auto& entry : trusted)
+    if (!entry.second.empty()) trustedNames.push_back(entry.second);
+  CheckFinding finding =
+      FindDangerousEntry(EnumeratedEntries(), NumberedList(prefixes), trustedNames);
   if (finding.entry >= 0)
     AppMessage(Text(txt::CheckWarningBefore) + finding.prefix + Text(txt::CheckWarningAfter));
   else if (reportNothingFound)
     AppMessage(Text(txt::CheckNothingFound));
+  return true;
 }
 
 void TFCheck0190::OnInit() {

@@ -44,7 +44,10 @@ class TFCheck0190 : public ModalDialog {
   // warning for the first finding; reportNothingFound also reports a check that found
   // nothing. Needs no dialog object. A check that falls due while an earlier one's message box
   // is open (timer ticks run in that box's loop) is skipped: it would only stack the same box.
-  static void Check(bool reportNothingFound);
+  // False when the check could not be done: User.ini, with the prefixes and the trusted names,
+  // could not be read now. reportNothingFound also says so in a box; a silent check (at start,
+  // on the timer) skips that round without one.
+  static bool Check(bool reportNothingFound);
 
   void FillForm();
   void ListBox1Click();

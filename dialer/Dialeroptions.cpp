@@ -10,6 +10,7 @@
 #include "Dialup.h"
 #include "IniFile.h"
 #include "InputBox.h"
+#include "MainWindow.h"
 #include "MsgBox.h"
 #include "Strings.h"
 #include "TextIds.h"
@@ -55,6 +56,15 @@ PrefixAdd DecidePrefixAdd(const std::vector<std::string>& listed, const std::str
 
 TFDialerOptions::TFDialerOptions() : ModalDialog(IDD_DIALEROPTIONS) {}
 
+INT_PTR TFDialerOptions::RunModal(HWND owner) {
+  std::string unreadable;
+  if (!StoredFilesReadable(kIniHeldWaitMs, unreadable)) {
+    AppMessage(TextF(txt::SettingsUnreadable, unreadable));
+    return IDCANCEL;
+  }
+  return ModalDialog::RunModal(owner);
+}
+
 void TFDialerOptions::OnInit() {
   GroupBox6.Attach(Item(IDC_DO_GROUPBOX6));
   CheckBox9.Attach(Item(IDC_DO_CHECKBOX9));
@@ -91,8 +101,13 @@ void TFDialerOptions::OnInit() {
 
 void TFDialerOptions::FormShow() {
   // Edits left from a cancelled showing go here.
-  UserIni->LoadList(ListBox1, kBlackNumbers);
-  loadedTrusted_ = TrustedConnectionNames(UserIni->file());
+  IniFile::Entries trusted;
+  listsRead_ = UserIni->LoadList(ListBox1, kBlackNumbers) &&
+               UserIni->file().TryReadSection(kWhiteConnections, trusted);
+  if (!listsRead_) ListBox1.Clear();
+  loadedTrusted_.clear();
+  for (const auto& entry : trusted)
+    if (!entry.second.empty()) loadedTrusted_.push_back(entry.second);
   ListBox2.SetItems(loadedTrusted_);
   CheckBox3.SetChecked(Config->Get0190CheckOnStartUp());
   CheckBox9.SetChecked(Config->GetDfueLookUp());
@@ -116,6 +131,13 @@ void TFDialerOptions::FormShow() {
 }
 
 void TFDialerOptions::Button1Click() {
+  // The names marked trusted in a warning while the dialog was open are merged below: a file
+  // that cannot be read now stores nothing, and the dialog stays open for another try.
+  IniFile::Entries stored;
+  if (!listsRead_ || !UserIni->file().TryReadSection(kWhiteConnections, stored)) {
+    AppMessage(TextF(txt::SettingsUnreadable, UserIni->file().path()));
+    return;
+  }
   // A refused write throws out of here: what was written stays, the dialog stays open with
   // the user's edits, and OK can be tried again. Each list is replaced in one write, so a
   // refusal never leaves a list half written.
@@ -125,8 +147,11 @@ void TFDialerOptions::Button1Click() {
     UserIni->EraseList(kBlackNumbers);
   // A name marked trusted in a warning while the dialog was open stays trusted.
   std::vector<std::string> trusted = ListBox2.Items();
-  for (const std::string& name : TrustedConnectionNames(UserIni->file()))
-    if (!Contains(loadedTrusted_, name) && !Contains(trusted, name)) trusted.push_back(name);
+  for (const auto& entry : stored) {
+    const std::string& name = entry.second;
+    if (!name.empty() && !Contains(loadedTrusted_, name) && !Contains(trusted, name))
+      trusted.push_back(name);
+  }
   if (!trusted.empty()) {
     UserIni->SaveItems(kWhiteConnections, trusted);
     TrustedConnectionList = trusted;
@@ -134,6 +159,7 @@ void TFDialerOptions::Button1Click() {
     UserIni->EraseList(kWhiteConnections);
     TrustedConnectionList.clear();
   }
+  UserIni->SetWhiteConnectionsKnown();
   Config->Set0190CheckOnStartUp(CheckBox3.Checked());
   Config->SetDialerSearch(CheckBox1.Checked());
   int item = ComboBox1.Selected();

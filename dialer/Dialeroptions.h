@@ -30,6 +30,10 @@ class TFDialerOptions : public ModalDialog {
  public:
   TFDialerOptions();
 
+  // Opens only while User.ini and Config.ini can be read, and were read: lists it could not
+  // read would be saved empty by OK. Otherwise says so and returns IDCANCEL.
+  INT_PTR RunModal(HWND owner = nullptr);
+
   Control GroupBox4;
   ListBox ListBox1;  // dangerous prefixes
   Control GroupBox5;
@@ -65,6 +69,8 @@ class TFDialerOptions : public ModalDialog {
   std::vector<HWND> links_;
   // The trusted names as this showing loaded them.
   std::vector<std::string> loadedTrusted_;
+  // False when this showing could not read the lists: then OK stores nothing.
+  bool listsRead_ = false;
   // The interval controls keep their state from one showing to the next, as a form's do.
   bool intervalOn_ = false;
   int intervalItem_ = -1;

@@ -66,27 +66,47 @@ void TConfigIni::WriteSwitch(const char* key, bool on) {
   file_.WriteInteger(kConfigSection, key, on ? 1 : 0);
 }
 
-TConfigIni::TConfigIni(const ConfigTargets& targets)
+TConfigIni::TConfigIni(const ConfigTargets& targets, unsigned long waitMs)
     : targets_(targets), file_(ProgramDir() + "Config.ini") {
-  // The file may say autostart is on while the registry lacks the value or names another copy
-  // (a moved program folder, a refused write): show what really starts.
-  autoStart_ = ReadSwitch("AutoStart") && AutoStartRegistered();
-  checkOnStartUp_ = ReadSwitch("0190CheckOnStartUp");
-  logAutoPop_ = ReadSwitch("LogAutoPop");
-  logFilteredPop_ = ReadSwitch("LogFilteredPop");
-  logConnections_ = ReadSwitch("LogConnections");
-  startIEMax_ = ReadSwitch("StartIEMax");
-  dialerSearch_ = ReadSwitch("DialerSearch");
-  exclusivWindow_ = ReadSwitch("ExclusivWindow");
-  dfueLookUp_ = ReadSwitch(kDfueLookUpKey);
-  stayOnTop_ = ReadSwitch("StayOnTop");
-  pis_ = ReadSwitch("PiS");
-  checkInterval_ = NormalizedCheckInterval(file_.ReadInteger(kConfigSection, "0190CheckInterval", 0));
-  int storedCount = file_.ReadInteger(kConfigSection, "ExclusivWindowCount", 0);
-  deleteCookies_ = ReadSwitch("DeleteCookiesOnStartUp");
-  deleteHistory_ = ReadSwitch("DeleteHistoryOnStartUp");
-  deleteTempFiles_ = ReadSwitch("DeleteTempFilesOnStartUp");
-  deleteTypedUrls_ = ReadSwitch("DeleteTypedURLsOnStartUp");
+  unread_ = !Load(waitMs);
+  if (!unread_) Apply(true);
+}
+
+bool TConfigIni::Reload(unsigned long waitMs) {
+  if (!unread_) return true;
+  if (!Load(waitMs)) return false;
+  unread_ = false;
+  Apply(ScanningActive != 0);
+  return true;
+}
+
+bool TConfigIni::Load(unsigned long waitMs) {
+  int storedCount = 0;
+  {
+    // Held open meanwhile, so that no other program can take the file between the keys.
+    IniHold hold(file_.path(), false, waitMs);
+    if (!hold.Free()) return false;
+    // The file may say autostart is on while the registry lacks the value or names another
+    // copy (a moved program folder, a refused write): show what really starts.
+    autoStart_ = ReadSwitch("AutoStart") && AutoStartRegistered();
+    checkOnStartUp_ = ReadSwitch("0190CheckOnStartUp");
+    logAutoPop_ = ReadSwitch("LogAutoPop");
+    logFilteredPop_ = ReadSwitch("LogFilteredPop");
+    logConnections_ = ReadSwitch("LogConnections");
+    startIEMax_ = ReadSwitch("StartIEMax");
+    dialerSearch_ = ReadSwitch("DialerSearch");
+    exclusivWindow_ = ReadSwitch("ExclusivWindow");
+    dfueLookUp_ = ReadSwitch(kDfueLookUpKey);
+    stayOnTop_ = ReadSwitch("StayOnTop");
+    pis_ = ReadSwitch("PiS");
+    checkInterval_ =
+        NormalizedCheckInterval(file_.ReadInteger(kConfigSection, "0190CheckInterval", 0));
+    storedCount = file_.ReadInteger(kConfigSection, "ExclusivWindowCount", 0);
+    deleteCookies_ = ReadSwitch("DeleteCookiesOnStartUp");
+    deleteHistory_ = ReadSwitch("DeleteHistoryOnStartUp");
+    deleteTempFiles_ = ReadSwitch("DeleteTempFilesOnStartUp");
+    deleteTypedUrls_ = ReadSwitch("DeleteTypedURLsOnStartUp");
+  }
 
   windowCount_ = NormalizedWindowCount(storedCount);
   if (windowCount_ != storedCount) {
@@ -97,7 +117,10 @@ TConfigIni::TConfigIni(const ConfigTargets& targets)
       startupWriteFailed_ = true;
     }
   }
+  return true;
+}
 
+void TConfigIni::Apply(bool active) {
   if (logAutoPop_ || logFilteredPop_) {
     // Create the log empty if it is missing; an existing one is left as it is.
     HANDLE f = CreateFileA(PopupLogPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -106,13 +129,13 @@ TConfigIni::TConfigIni(const ConfigTargets& targets)
   }
 
   if (exclusivWindow_ && targets_.counter) {
-    targets_.counter->SetEnabled(true);
+    targets_.counter->SetEnabled(active);
     targets_.counter->SetMaxWindow(windowCount_);
   }
-  if (dfueLookUp_ && targets_.connectionTimer) targets_.connectionTimer->SetEnabled(true);
+  if (dfueLookUp_ && targets_.connectionTimer) targets_.connectionTimer->SetEnabled(active);
   if (stayOnTop_ && targets_.stayOnTop) targets_.stayOnTop();
   if (checkInterval_ != 0 && targets_.checkTimer) {
-    targets_.checkTimer->SetEnabled(true);
+    targets_.checkTimer->SetEnabled(active);
     targets_.checkTimer->SetInterval(static_cast<UINT>(checkInterval_) * kCheckIntervalUnitMs);
   }
 }

@@ -34,7 +34,15 @@ extern RunKeyLocation RunKey;
 // key at once (a refused write throws EIniWriteError after the value is stored).
 class TConfigIni {
  public:
-  explicit TConfigIni(const ConfigTargets& targets = ConfigTargets());
+  // A Config.ini that another program holds through the whole wait leaves every option at its
+  // default, switches nothing on and writes nothing: Unread() tells, until Reload succeeds.
+  explicit TConfigIni(const ConfigTargets& targets = ConfigTargets(),
+                      unsigned long waitMs = kIniHeldWaitMs);
+
+  bool Unread() const { return unread_; }
+  // Reads the file again when it could not be read so far, and switches on what it asks for
+  // (while the guard is active). True when the options now are the stored ones.
+  bool Reload(unsigned long waitMs);
 
   static constexpr int kMinCheckInterval = 1, kMaxCheckInterval = 60;
   static constexpr UINT kCheckIntervalUnitMs = 10000;
@@ -93,6 +101,9 @@ class TConfigIni {
   void ReportStartupWriteError();
 
  private:
+  // Reads every option; false, with nothing changed, when the file cannot be read.
+  bool Load(unsigned long waitMs);
+  void Apply(bool active);
   void WriteSwitch(const char* key, bool on);
   bool ReadSwitch(const char* key) const;
 
@@ -106,6 +117,7 @@ class TConfigIni {
   int checkInterval_ = 0;
   int windowCount_ = 1;
   bool startupWriteFailed_ = false;
+  bool unread_ = false;
 };
 
 extern TConfigIni* Config;

@@ -238,7 +238,12 @@ void TFWachtposten_Main::RasEnumCallback(void* context, const std::string& entry
   (void)deviceType;
   auto& form = *static_cast<TFWachtposten_Main*>(context);
   // Read anew for every report: a name marked trusted in the warning counts from the next one.
-  if (UserIni) UserIni->GetWhiteConnections();
+  // A User.ini that another program holds is not waited for at every poll: the list read last
+  // stands, and while none has been read yet no line is judged (none is cut for it).
+  if (UserIni && !UserIni->RefreshWhiteConnections(0) && !UserIni->WhiteConnectionsKnown()) {
+    form.UpdateConnectionTable(entryName, state);
+    return;
+  }
   if (state != ras::kStateDisconnected && !IsTrustedConnection(TrustedConnectionList, entryName))
     form.BlockConnection(entryName);
   form.UpdateConnectionTable(entryName, state);

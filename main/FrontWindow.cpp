@@ -46,6 +46,11 @@ void TFWachtposten_Main::CloseFrontBrowserWindow() {
   if (!CloseRequestOutstanding(front->handle)) SendCloseRequest(front->handle);
   // An empty entry would end the stored list at the next start and hide every entry after it.
   if (front->title.empty()) return;
+  // Never saved over a stored list that could not be read: the window is closed all the same.
+  if (!ListsReadable()) {
+    PostListsUnreadable();
+    return;
+  }
   ListBox2.Add(front->title);
   UserIni->SaveList(ListBox2, "Windows");
 }
@@ -54,6 +59,10 @@ void TFWachtposten_Main::KeepFrontBrowserWindow() {
   WindowList windows = TakeWindowSnapshot();
   const WindowSnapshot* front = FrontBrowser(windows);
   if (!front || front->title.empty()) return;
+  if (!ListsReadable()) {
+    PostListsUnreadable();
+    return;
+  }
   ListBox3.Add(front->title);
   UserIni->SaveList(ListBox3, "DontClose");
 }

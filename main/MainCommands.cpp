@@ -283,6 +283,12 @@ void TFWachtposten_Main::StartupCleanups() {
 
 void TFWachtposten_Main::Label2Click() {
   if (ModalOpen()) return;
+  if (!ListsReadable()) {
+    // The list boxes do not hold the stored lists: nothing is saved over them.
+    ModalScope modal(inModal_);
+    AppMessage(TextF(txt::ListNotSavedUnreadable, UserIni->file().path()));
+    return;
+  }
   int marked = ListBox1.Count() > 0 ? ListBox1.Selected() : -1;
   int refusal = 0;
   std::string title;
@@ -316,6 +322,12 @@ void TFWachtposten_Main::Label2Click() {
 
 void TFWachtposten_Main::Label3Click() {
   if (ModalOpen()) return;
+  if (!ListsReadable()) {
+    // The list boxes do not hold the stored lists: nothing is saved over them.
+    ModalScope modal(inModal_);
+    AppMessage(TextF(txt::ListNotSavedUnreadable, UserIni->file().path()));
+    return;
+  }
   int marked = ListBox1.Count() > 0 ? ListBox1.Selected() : -1;
   int refusal = 0;
   std::string title;

@@ -5,6 +5,7 @@
 #include "AppPaths.h"
 #include "Connection.h"
 #include "Guard.h"
+#include "MsgBox.h"
 #include "ResourceIds.h"
 #include "Rufsperre.h"
 #include "Strings.h"
@@ -39,16 +40,35 @@ void AddToolTip(HWND tip, HWND parent, HWND control, const char* text) {
 }
 }  // namespace
 
-int StartupLanguageOffset(const std::string& configPath) {
-  // A Config.ini that is no readable file counts as missing: German.
+int StartupLanguageOffset(const std::string& configPath, bool* read, unsigned long waitMs) {
+  if (read) *read = true;
+  // A Config.ini that is no file counts as missing: German.
   DWORD attr = GetFileAttributesA(configPath.c_str());
   if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-  // Only the first two characters of the stored language arrive, and the test is
+  std::string language;
+  if (!IniFile(configPath).TryReadString(kConfigSection, "Language", "de", language, waitMs)) {
+    if (read) *read = false;
+    return 0;
+  }
+  // Only the first two characters of the stored language count, and the test is
   // case-sensitive: "deutsch" is German, "DE" English.
-  char language[3];
-  GetPrivateProfileStringA(kConfigSection, "Language", "de", language, sizeof language,
-                           configPath.c_str());
-  return std::string(language) == "de" ? 0 : kEnglishOffset;
+  return language.substr(0, 2) == "de" ? 0 : kEnglishOffset;
+}
+
+bool StoredFilesReadable(unsigned long waitMs, std::string& unreadable) {
+  unreadable.clear();
+  std::string configPath = Config ? Config->file().path() : std::string();
+  std::string userPath = UserIni ? UserIni->file().path() : std::string();
+  if (FWachtposten_Main) {
+    FWachtposten_Main->RereadStoredFiles(waitMs);
+    if (FWachtposten_Main->ConfigIniUnread()) unreadable = configPath;
+    else if (FWachtposten_Main->UserIniUnread()) unreadable = userPath;
+  } else if (Config && !Config->Reload(waitMs)) {
+    unreadable = configPath;
+  }
+  if (unreadable.empty() && Config && !Config->file().Readable(waitMs)) unreadable = configPath;
+  if (unreadable.empty() && UserIni && !UserIni->file().Readable(waitMs)) unreadable = userPath;
+  return unreadable.empty();
 }
 
 std::string MenuItemText(HMENU menu, int id) {
@@ -87,22 +107,24 @@ TFWachtposten_Main::TFWachtposten_Main() {
   UserIni = new TUserIni();
   // The lists before anything that may show a box: a request to list the front browser
   // window, handled in that box's message loop, would otherwise save a list holding only it.
-  UserIni->LoadList(ListBox2, "Windows");
-  UserIni->LoadList(ListBox3, "DontClose");
+  // A User.ini that another program holds is not taken for empty lists: they are read once
+  // it is free, and nothing is saved over them before.
+  userUnread_ = !LoadStoredLists(kIniHeldWaitMs);
+  BadWordList = &UserIni->Words();
 
   ConfigTargets targets;
   targets.counter = &IExplorer1;
   targets.checkTimer = &Timer2;
   targets.connectionTimer = &TimerEnumConn;
   targets.stayOnTop = [this] { ApplyStayOnTop(); };
-  // The language is known before the settings object may already have to report a refused
-  // write, so that report comes in the user's language.
-  LanguageOffset = StartupLanguageOffset(ProgramDir() + "Config.ini");
   Config = new TConfigIni(targets);
+  // Before any box: the settings object reports a refused write only when asked, below.
+  bool languageRead = false;
+  LanguageOffset = Config->Unread()
+                       ? 0
+                       : StartupLanguageOffset(ProgramDir() + "Config.ini", &languageRead);
+  configUnread_ = !languageRead;
   ApplyLanguage();
-
-  BadWordList = &UserIni->GetBadWords();
-  UserIni->GetWhiteConnections();
 
   TrayIcon1.OnLeftButtonUp = [this] { RestoreFromTray(); };
   TrayIcon1.OnRightButtonUp = [this] {
@@ -110,6 +132,7 @@ TFWachtposten_Main::TFWachtposten_Main() {
   };
   TrayIcon1.Add(hwnd(), ImageList1[1], kTrayHint);
   Config->ReportStartupWriteError();
+  ReportUnreadFiles();
   // Their messages come after the lists and the settings are in place: the timers run
   // inside the message boxes.
   StartupCleanups();
@@ -124,6 +147,7 @@ TFWachtposten_Main::~TFWachtposten_Main() {
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
   TimerEnumConn.SetEnabled(false);
+  TimerReread.SetEnabled(false);
   IExplorer1.SetEnabled(false);
   TrayIcon1.Remove();
   delete UserIni;
@@ -178,6 +202,8 @@ void TFWachtposten_Main::CreateComponents() {
   Timer1.OnTimer = [this] { Timer1Timer(); };
   Timer2.OnTimer = [this] { Timer2Timer(); };
   TimerEnumConn.OnTimer = [this] { TimerEnumConnTimer(); };
+  // A file still held is not waited for at every tick.
+  TimerReread.OnTimer = [this] { RereadStoredFiles(0); };
   IExplorer1.SetMaxWindow(1);
 }
 
@@ -275,9 +301,85 @@ void TFWachtposten_Main::CreateMenus() {
 }
 
 void TFWachtposten_Main::FormCreate() {
-  // FCheck0190 does not exist yet; the check needs no dialog object.
-  if (Config->Get0190CheckOnStartUp()) TFCheck0190::Check(false);
-  if (Config->GetDialerSearch()) CheckDialer();
+  // FCheck0190 does not exist yet; the check needs no dialog object. What a Config.ini not
+  // read yet asks for, and a check that could not read User.ini, run once the files are read.
+  dialerSearchPending_ = configUnread_;
+  startupCheckPending_ =
+      configUnread_ || (Config->Get0190CheckOnStartUp() && !TFCheck0190::Check(false));
+  if (!configUnread_ && Config->GetDialerSearch()) CheckDialer();
+  if (startupCheckPending_ || dialerSearchPending_) TimerReread.SetEnabled(true);
+}
+
+bool TFWachtposten_Main::LoadStoredLists(unsigned long waitMs) {
+  // Held meanwhile: the four lists come from one state of the file.
+  IniHold hold(UserIni->file().path(), false, waitMs);
+  if (!hold.Free()) return false;
+  std::vector<std::string> toClose, neverClose;
+  if (!UserIni->ReadList("Windows", toClose, 0) || !UserIni->ReadList("DontClose", neverClose, 0) ||
+      !UserIni->RefreshBadWords(0) || !UserIni->RefreshWhiteConnections(0))
+    return false;
+  ListBox2.SetItems(toClose);
+  ListBox3.SetItems(neverClose);
+  BadWordList = &UserIni->Words();
+  return true;
+}
+
+void TFWachtposten_Main::ReportUnreadFiles() {
+  std::string files;
+  if (configUnread_) files += Config->file().path();
+  if (userUnread_) files += (files.empty() ? "" : "\r\n") + UserIni->file().path();
+  if (files.empty()) return;
+  TimerReread.SetEnabled(true);
+  // Told once. The files are read again meanwhile, also while this box is open.
+  bool was = inModal_;
+  inModal_ = true;
+  SysMessage(TextF(txt::FilesUnreadableAtStart, files));
+  inModal_ = was;
+}
+
+bool TFWachtposten_Main::RereadStoredFiles(unsigned long waitMs) {
+  if (configUnread_ && Config && Config->Reload(waitMs)) {
+    bool read = false;
+    int offset = StartupLanguageOffset(Config->file().path(), &read, waitMs);
+    if (read) {
+      configUnread_ = false;
+      LanguageOffset = offset;
+      ApplyLanguage();
+    }
+  }
+  if (userUnread_ && UserIni && LoadStoredLists(waitMs)) userUnread_ = false;
+  if (!configUnread_ && dialerSearchPending_) {
+    dialerSearchPending_ = false;
+    if (Config->GetDialerSearch()) CheckDialer();
+  }
+  if (!configUnread_ && startupCheckPending_ && (!userUnread_ || !Config->Get0190CheckOnStartUp())) {
+    // Cleared first: the check's box runs a message loop.
+    startupCheckPending_ = false;
+    if (Config->Get0190CheckOnStartUp()) startupCheckPending_ = !TFCheck0190::Check(false);
+  }
+  bool done = !configUnread_ && !userUnread_;
+  TimerReread.SetEnabled(!done || startupCheckPending_);
+  return done;
+}
+
+bool TFWachtposten_Main::ListsReadable() {
+  if (userUnread_ && UserIni && LoadStoredLists(kIniHeldWaitMs)) userUnread_ = false;
+  return !userUnread_;
+}
+
+void TFWachtposten_Main::PostListsUnreadable() {
+  // One box for a burst of requests.
+  if (listsNoticePosted_) return;
+  listsNoticePosted_ = true;
+  PostMessageA(hwnd(), WM_LISTSUNREADABLE, 0, 0);
+}
+
+void TFWachtposten_Main::ShowListsUnreadable() {
+  bool was = inModal_;
+  inModal_ = true;
+  AppMessage(TextF(txt::ListNotSavedUnreadable, UserIni ? UserIni->file().path() : std::string()));
+  inModal_ = was;
+  listsNoticePosted_ = false;
 }
 
 void TFWachtposten_Main::FormShow() {
@@ -383,6 +485,9 @@ LRESULT TFWachtposten_Main::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_RUNFRONTREQUEST:
       RunFrontWindowRequest();
+      return 0;
+    case WM_LISTSUNREADABLE:
+      ShowListsUnreadable();
       return 0;
   }
   return DefaultHandling(msg, wp, lp);

@@ -19,6 +19,9 @@ constexpr UINT WM_CLOSEBROWSER = 3179;  // close the front browser window, list 
 constexpr UINT WM_KEEPBROWSER = 3180;   // list the front browser window never to close
 // Posted to ourselves: the next waiting 3179/3180 may run.
 constexpr UINT WM_RUNFRONTREQUEST = WM_APP + 3;
+// Posted to ourselves: a list entry was not made, as User.ini could not be read; the box comes
+// after the handler (3179/3180 come by SendMessage and must be answered at once).
+constexpr UINT WM_LISTSUNREADABLE = WM_APP + 21;
 
 extern const char* const kMainWindowClass;  // "TFWachtposten_Main": the launcher finds us by it
 
@@ -67,6 +70,8 @@ class TFWachtposten_Main : public Window {
   Timer Timer1{1000, true};
   Timer Timer2{1000, false};
   Timer TimerEnumConn{500, false};
+  // Runs while Config.ini or User.ini could not be read: reads them again once they are free.
+  Timer TimerReread{1000, false};
   TIExplorer IExplorer1;
   TrayIcon TrayIcon1;
   HICON ImageList1[2] = {nullptr, nullptr};  // tray image 0 inactive, 1 active
@@ -95,6 +100,18 @@ class TFWachtposten_Main : public Window {
   // The log line for a window that answered its close request; a window that outlives the
   // request and is asked again is logged once.
   void LogClosedWindow(HWND h, const std::string& title);
+
+  // Config.ini and User.ini that could not be read (another program held them): read again,
+  // waiting up to waitMs, and put in force what they hold (lists, language, settings). True
+  // when both now are what the program works with.
+  bool RereadStoredFiles(unsigned long waitMs);
+  // Whether the list boxes hold the stored lists, reading User.ini again (bounded) if they do
+  // not yet: no list is saved before.
+  bool ListsReadable();
+  // Tells, after the handler in hand, that a list entry was not made.
+  void PostListsUnreadable();
+  bool UserIniUnread() const { return userUnread_; }
+  bool ConfigIniUnread() const { return configUnread_; }
 
   // The launcher's requests.
   void CloseFrontBrowserWindow();
@@ -155,6 +172,16 @@ class TFWachtposten_Main : public Window {
   std::deque<UINT> frontRequests_;  // 3179/3180 waiting for the one in hand
   bool handlingFrontRequest_ = false;
 
+  bool LoadStoredLists(unsigned long waitMs);
+  void ReportUnreadFiles();
+  void ShowListsUnreadable();
+  bool userUnread_ = false;
+  bool dialerSearchPending_ = false;
+  bool configUnread_ = false;
+  // The start-up check waits for the files it needs.
+  bool startupCheckPending_ = false;
+  bool listsNoticePosted_ = false;
+
   std::vector<HWND> links_;
   bool quitOnDestroy_ = true;
   bool stayOnTop_ = false;  // the form style: applied once, kept for the window's life
@@ -166,8 +193,15 @@ class TFWachtposten_Main : public Window {
 
 extern TFWachtposten_Main* FWachtposten_Main;
 
-// LanguageOffset at start from Config.ini [Configuration] Language.
-int StartupLanguageOffset(const std::string& configPath);
+// LanguageOffset at start from Config.ini [Configuration] Language. read, when given, tells
+// whether the file could be read (German is assumed when not).
+int StartupLanguageOffset(const std::string& configPath, bool* read = nullptr,
+                          unsigned long waitMs = kIniHeldWaitMs);
+
+// Whether the settings dialogs may open: the settings and lists the program holds are the
+// stored ones (a file not read so far is read again) and both files can be read now, each
+// waited for up to waitMs. Otherwise unreadable names the file.
+bool StoredFilesReadable(unsigned long waitMs, std::string& unreadable);
 
 // Text of a menu item of ours, for tests and the language switch.
 std::string MenuItemText(HMENU menu, int id);

@@ -14,10 +14,18 @@ std::string ListLineValue(const std::string& line) {
 TUserIni::TUserIni() : file_(ProgramDir() + "User.ini") {}
 
 std::vector<std::string> TUserIni::ReadList(const std::string& section) const {
+  std::vector<std::string> items;
+  ReadList(section, items);
+  return items;
+}
+
+bool TUserIni::ReadList(const std::string& section, std::vector<std::string>& items,
+                        unsigned long waitMs) const {
+  items.clear();
   // One read of the section: a key per profile call would cost time growing with the
   // square of the list's length.
-  std::vector<std::pair<std::string, std::string>> entries = file_.ReadSection(section);
-  std::vector<std::string> items;
+  IniFile::Entries entries;
+  if (!file_.TryReadSection(section, entries, waitMs)) return false;
   for (int n = 1;; ++n) {
     std::string key = std::to_string(n);
     const std::string* value = nullptr;
@@ -28,7 +36,7 @@ std::vector<std::string> TUserIni::ReadList(const std::string& section) const {
     if (!value || value->empty()) break;
     items.push_back(*value);
   }
-  return items;
+  return true;
 }
 
 void TUserIni::SaveItems(const std::string& section, const std::vector<std::string>& items) {
@@ -38,8 +46,11 @@ void TUserIni::SaveItems(const std::string& section, const std::vector<std::stri
   file_.ReplaceSection(section, entries);
 }
 
-void TUserIni::LoadList(ListBox& list, const std::string& section) const {
-  list.SetItems(ReadList(section));
+bool TUserIni::LoadList(ListBox& list, const std::string& section, unsigned long waitMs) const {
+  std::vector<std::string> items;
+  if (!ReadList(section, items, waitMs)) return false;
+  list.SetItems(items);
+  return true;
 }
 
 void TUserIni::SaveList(const ListBox& list, const std::string& section) {
@@ -48,19 +59,43 @@ void TUserIni::SaveList(const ListBox& list, const std::string& section) {
 
 void TUserIni::EraseList(const std::string& section) { file_.EraseSection(section); }
 
+bool TUserIni::ReadLines(const std::string& section, StringList& lines,
+                         unsigned long waitMs) const {
+  lines.clear();
+  IniFile::Entries entries;
+  if (!file_.TryReadSection(section, entries, waitMs)) return false;
+  for (const auto& entry : entries)
+    if (!entry.second.empty()) lines.push_back(entry.first + "=" + entry.second);
+  return true;
+}
+
 StringList TUserIni::ReadLines(const std::string& section) const {
   StringList lines;
-  for (const auto& entry : file_.ReadSection(section))
-    if (!entry.second.empty()) lines.push_back(entry.first + "=" + entry.second);
+  ReadLines(section, lines);
   return lines;
 }
 
+bool TUserIni::RefreshBadWords(unsigned long waitMs) {
+  StringList lines;
+  if (!ReadLines("BadWords", lines, waitMs)) return false;
+  wordList_.swap(lines);
+  return true;
+}
+
+bool TUserIni::RefreshWhiteConnections(unsigned long waitMs) {
+  StringList lines;
+  if (!ReadLines("WhiteConnections", lines, waitMs)) return false;
+  TrustedConnectionList.swap(lines);
+  whiteKnown_ = true;
+  return true;
+}
+
 StringList& TUserIni::GetBadWords() {
-  wordList_ = ReadLines("BadWords");
+  RefreshBadWords(kIniHeldWaitMs);
   return wordList_;
 }
 
 StringList& TUserIni::GetWhiteConnections() {
-  TrustedConnectionList = ReadLines("WhiteConnections");
+  RefreshWhiteConnections(kIniHeldWaitMs);
   return TrustedConnectionList;
 }

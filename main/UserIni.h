@@ -17,29 +17,46 @@ class TUserIni {
  public:
   TUserIni();
 
-  // The items of a section, up to the first empty or missing value.
+  // The items of a section, up to the first empty or missing value. False, with no items, when
+  // User.ini exists but could not be read within the wait (the other form gives no items).
+  bool ReadList(const std::string& section, std::vector<std::string>& items,
+                unsigned long waitMs = kIniHeldWaitMs) const;
   std::vector<std::string> ReadList(const std::string& section) const;
   // Replaces the section with these items in one write. Empty items are left out (an empty
   // value would hide every later item at the next load); no items remove the section.
   void SaveItems(const std::string& section, const std::vector<std::string>& items);
 
-  void LoadList(ListBox& list, const std::string& section) const;
+  // False, with the list box left as it was, when the file could not be read.
+  bool LoadList(ListBox& list, const std::string& section,
+                unsigned long waitMs = kIniHeldWaitMs) const;
   void SaveList(const ListBox& list, const std::string& section);
   void EraseList(const std::string& section);
 
   // Every non-empty key of a section as "key=value", gaps included: the lines of the lists
   // below, read without touching them.
+  bool ReadLines(const std::string& section, StringList& lines,
+                 unsigned long waitMs = kIniHeldWaitMs) const;
   StringList ReadLines(const std::string& section) const;
   // Refill the word list (section BadWords) or the global TrustedConnectionList (section
-  // WhiteConnections) with ReadLines of their section.
+  // WhiteConnections) with ReadLines of their section. A file that cannot be read now leaves
+  // the list as it was: the Refresh forms then return false.
   StringList& GetBadWords();
   StringList& GetWhiteConnections();
+  bool RefreshBadWords(unsigned long waitMs);
+  // The word list as read last, without reading.
+  StringList& Words() { return wordList_; }
+  bool RefreshWhiteConnections(unsigned long waitMs);
+  // Whether TrustedConnectionList has ever been filled from the file (or stored by the dialer
+  // options): until then an empty list says nothing about what is trusted.
+  bool WhiteConnectionsKnown() const { return whiteKnown_; }
+  void SetWhiteConnectionsKnown() { whiteKnown_ = true; }
 
   const IniFile& file() const { return file_; }
 
  private:
   IniFile file_;
   StringList wordList_;
+  bool whiteKnown_ = false;
 };
 
 extern TUserIni* UserIni;

@@ -73,4 +73,8 @@ constexpr int LogCaption = 400, NoLogFile = 401, LogUnreadable = 960;
 // The dial-up warning dialog; a nameless entry cannot be marked as trusted.
 constexpr int DialupMarkLink = 701, DialupWhat = 704, DialupAdvice1 = 705, DialupAdvice2 = 706,
               DialupMarked = 707, DialupNoName = 930;
+// A settings or list file that another program holds ("%s" its full path): the start-up's
+// notice, a list entry not made, a settings dialog that does not open, a check not done.
+constexpr int FilesUnreadableAtStart = 1100, ListNotSavedUnreadable = 1101,
+              SettingsUnreadable = 1102, CheckNotDoneUnreadable = 1103;
 }  // namespace txt

@@ -6,6 +6,7 @@
 #include "IniFile.h"
 #include "InputBox.h"
 #include "LogViewer.h"
+#include "MainWindow.h"
 #include "MsgBox.h"
 #include "OptionsRes.h"
 #include "Strings.h"
@@ -98,6 +99,15 @@ TFOptions::TFOptions() : ModalDialog(IDD_OPTIONS) {
   InitCommonControlsEx(&icc);
 }
 
+INT_PTR TFOptions::RunModal(HWND owner) {
+  std::string unreadable;
+  if (!StoredFilesReadable(kIniHeldWaitMs, unreadable)) {
+    AppMessage(TextF(txt::SettingsUnreadable, unreadable));
+    return IDCANCEL;
+  }
+  return ModalDialog::RunModal(owner);
+}
+
 void TFOptions::AttachControls() {
   struct {
     Control* control;
@@ -152,8 +162,9 @@ void TFOptions::OnInit() {
   // Every word as the scan reads them, those behind a gap in the keys too, or OK would drop
   // them; read into a list of our own, since the scan's list may change only on OK.
   std::vector<std::string> words;
-  for (const std::string& line : UserIni->ReadLines(kWordsSection))
-    words.push_back(ListLineValue(line));
+  StringList lines;
+  wordsRead_ = UserIni->ReadLines(kWordsSection, lines);
+  for (const std::string& line : lines) words.push_back(ListLineValue(line));
   ListBox1.SetItems(words);
   ApplyTexts();
   SendMessageA(hwnd(), DM_SETDEFID, IDB_OPT_SPEICHERN, 0);
@@ -244,6 +255,11 @@ bool TFOptions::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
 }
 
 void TFOptions::SpeichernClick() {
+  if (!wordsRead_) {
+    // The words could not be read when the dialog opened: OK would store the empty list.
+    AppMessage(TextF(txt::SettingsUnreadable, UserIni->file().path()));
+    return;
+  }
   // A refused write throws out of here: the write error is shown and the dialog stays open,
   // so a save that did not go through is never taken for one that did. What was written
   // before the failure stays written; the words and the word list are left as they were.

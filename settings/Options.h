@@ -23,6 +23,11 @@ class TFOptions : public ModalDialog {
  public:
   TFOptions();
 
+  // Opens only while Config.ini and User.ini can be read, and were read: settings and words it
+  // could not read would be saved over the stored ones by OK. Otherwise says so and returns
+  // IDCANCEL.
+  INT_PTR RunModal(HWND owner = nullptr);
+
   void SpeichernClick();
   void AbbrechenClick();
   void Label4Click();  // show the pop-up log
@@ -57,4 +62,5 @@ class TFOptions : public ModalDialog {
   void DeleteLog(const std::string& path);
 
   std::vector<HWND> links_;
+  bool wordsRead_ = false;
 };

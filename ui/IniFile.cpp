@@ -10,16 +10,68 @@
 EIniWriteError::EIniWriteError(const std::string& path)
     : std::runtime_error("nach " + path + " kann nicht geschrieben werden"), path_(path) {}
 
-std::string IniFile::ReadString(const std::string& section, const std::string& key,
-                                const std::string& def) const {
+IniHold::IniHold(const std::string& path, bool forWriting, unsigned long waitMs)
+    : handle_(INVALID_HANDLE_VALUE), free_(true) {
+  DWORD attr = GetFileAttributesA(path.c_str());
+  if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY)) return;
+  DWORD start = GetTickCount();
+  for (;;) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | (forWriting ? GENERIC_WRITE : 0),
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      handle_ = h;
+      return;
+    }
+    DWORD error = GetLastError();
+    // Gone meanwhile: as missing as before.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
+    if (GetTickCount() - start >= waitMs) break;
+    Sleep(kIniHeldPollMs);
+  }
+  free_ = false;
+}
+
+IniHold::~IniHold() {
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+}
+
+namespace {
+std::string ProfileString(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& def) {
   // Grow until the value fits: a long hand-edited value read cut would be saved back cut.
-  std::vector<char> buf(kReadChunkChars);
+  std::vector<char> buf(IniFile::kReadChunkChars);
   for (;;) {
     DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf.data(),
-                                       static_cast<DWORD>(buf.size()), path_.c_str());
-    if (n + 1 < buf.size() || buf.size() >= kMaxReadChars) return std::string(buf.data(), n);
+                                       static_cast<DWORD>(buf.size()), path.c_str());
+    if (n + 1 < buf.size() || buf.size() >= IniFile::kMaxReadChars) return std::string(buf.data(), n);
     buf.resize(buf.size() * 4);
   }
+}
+
+// Waits for a held file before a write, and lets go again: the system's writer may want the
+// file to itself.
+bool FreeForWriting(const std::string& path) {
+  return IniHold(path, true, kIniHeldWaitMs).Free();
+}
+}  // namespace
+
+bool IniFile::Readable(unsigned long waitMs) const {
+  return IniHold(path_, false, waitMs).Free();
+}
+
+bool IniFile::TryReadString(const std::string& section, const std::string& key,
+                            const std::string& def, std::string& out, unsigned long waitMs) const {
+  IniHold hold(path_, false, waitMs);
+  out = hold.Free() ? ProfileString(path_, section, key, def) : def;
+  return hold.Free();
+}
+
+std::string IniFile::ReadString(const std::string& section, const std::string& key,
+                                const std::string& def) const {
+  std::string value;
+  TryReadString(section, key, def, value);
+  return value;
 }
 
 namespace {
@@ -65,6 +117,8 @@ int IniFile::ReadInteger(const std::string& section, const std::string& key, int
 }
 
 std::vector<std::string> IniFile::ReadSectionKeys(const std::string& section) const {
+  IniHold hold(path_, false, kIniHeldWaitMs);
+  if (!hold.Free()) return {};
   // The list comes back as zero-separated names ending in two zeros; grow until it fits.
   std::vector<char> buf(4096);
   DWORD n;
@@ -86,6 +140,16 @@ std::vector<std::string> IniFile::ReadSectionKeys(const std::string& section) co
 
 std::vector<std::pair<std::string, std::string>> IniFile::ReadSection(
     const std::string& section) const {
+  Entries entries;
+  TryReadSection(section, entries);
+  return entries;
+}
+
+bool IniFile::TryReadSection(const std::string& section, Entries& entries,
+                             unsigned long waitMs) const {
+  entries.clear();
+  IniHold hold(path_, false, waitMs);
+  if (!hold.Free()) return false;
   std::vector<char> buf(32768);
   DWORD n;
   for (;;) {
@@ -94,7 +158,6 @@ std::vector<std::pair<std::string, std::string>> IniFile::ReadSection(
     if (n < buf.size() - 2 || buf.size() >= (1u << 28)) break;
     buf.resize(buf.size() * 4);
   }
-  std::vector<std::pair<std::string, std::string>> entries;
   std::unordered_set<std::string> seen;
   for (const char* p = buf.data(); p < buf.data() + n && *p; p += std::strlen(p) + 1) {
     const char* eq = std::strchr(p, '=');
@@ -107,12 +170,12 @@ std::vector<std::pair<std::string, std::string>> IniFile::ReadSection(
       value = value.substr(1, value.size() - 2);
     entries.emplace_back(key, value);
   }
-  return entries;
+  return true;
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key,
                           const std::string& value) {
-  if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), ProfileValueFor(value).c_str(),
+  if (!FreeForWriting(path_) || !WritePrivateProfileStringA(section.c_str(), key.c_str(), ProfileValueFor(value).c_str(),
                                   path_.c_str()))
     throw EIniWriteError(path_);
 }
@@ -122,7 +185,7 @@ void IniFile::WriteInteger(const std::string& section, const std::string& key, i
 }
 
 void IniFile::EraseSection(const std::string& section) {
-  if (!WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, path_.c_str()))
+  if (!FreeForWriting(path_) || !WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, path_.c_str()))
     throw EIniWriteError(path_);
 }
 
@@ -140,7 +203,7 @@ void IniFile::ReplaceSection(const std::string& section,
     block += '\0';
   }
   block += '\0';
-  if (!WritePrivateProfileSectionA(section.c_str(), block.data(), path_.c_str()))
+  if (!FreeForWriting(path_) || !WritePrivateProfileSectionA(section.c_str(), block.data(), path_.c_str()))
     throw EIniWriteError(path_);
 }
 

@@ -14,8 +14,38 @@ class EIniWriteError : public std::runtime_error {
   std::string path_;
 };
 
+// How long a read or a write waits for a file that another program holds (a backup, sync or
+// virus-scan program may hold one open with no sharing for seconds), and how often it looks.
+constexpr unsigned long kIniHeldWaitMs = 1000;
+constexpr unsigned long kIniHeldPollMs = 50;
+
+// Keeps a profile file open for its life, sharing it with every reader and writer, so that no
+// other program can take it for itself between the profile calls made meanwhile. Waits up to
+// waitMs while another program holds the file (sharing or lock violation, access denied). A
+// missing file, or a folder in its place, is nothing to hold: it counts as free, and reads as
+// empty as it always has.
+class IniHold {
+ public:
+  IniHold(const std::string& path, bool forWriting, unsigned long waitMs);
+  ~IniHold();
+  IniHold(const IniHold&) = delete;
+  IniHold& operator=(const IniHold&) = delete;
+  // False when the file exists but could not be opened within the wait: the profile functions
+  // would give defaults for it, exactly as for a missing key.
+  bool Free() const { return free_; }
+
+ private:
+  void* handle_;
+  bool free_;
+};
+
 // A private-profile (ini) file, read and written through the system's profile functions.
-// Writes reach the file at once; a write the system refuses throws EIniWriteError.
+// Writes reach the file at once; a write the system refuses, or that meets the file held by
+// another program beyond kIniHeldWaitMs, throws EIniWriteError.
+//
+// The system reads a file it cannot open now as empty. Each reader below waits for such a file
+// (up to kIniHeldWaitMs, or the wait given); the Try readers then return false, the others
+// give the defaults. A caller that would write what it read back uses a Try reader.
 class IniFile {
  public:
   explicit IniFile(std::string path) : path_(std::move(path)) {}
@@ -37,6 +67,14 @@ class IniFile {
   std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& section) const;
   // Key names of a section in file order; a name that recurs (ignoring case) is listed once.
   std::vector<std::string> ReadSectionKeys(const std::string& section) const;
+
+  using Entries = std::vector<std::pair<std::string, std::string>>;
+  // Whether the file can be read now: it is missing, or could be opened within the wait.
+  bool Readable(unsigned long waitMs = kIniHeldWaitMs) const;
+  bool TryReadString(const std::string& section, const std::string& key, const std::string& def,
+                     std::string& out, unsigned long waitMs = kIniHeldWaitMs) const;
+  bool TryReadSection(const std::string& section, Entries& out,
+                      unsigned long waitMs = kIniHeldWaitMs) const;
 
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
   void WriteInteger(const std::string& section, const std::string& key, int value);

@@ -1,6 +1,7 @@
 // The real Wachtposten.exe, copied into a temporary program directory and worked from outside.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -363,6 +364,50 @@ TEST_F(MainProgram, UnwritableConfigIniIsReportedAndNothingStoredIsLost) {
   EXPECT_TRUE(proc_.Running());
   EXPECT_EQ(ControlText(main, IDC_GroupBox2), "current opened windows");
   EXPECT_EQ(dir_.ReadFile("User.ini"), user);
+}
+
+// Both files held at start: one box says so; once free, the stored lists and language are in
+// force without a restart, and 3180 adds to the stored never-close list, not over it.
+TEST_F(MainProgram, FilesHeldAtStartAreReadOnceFreeAndNothingStoredIsLost) {
+  const std::string keepB = "Keep B - Microsoft Internet Explorer";
+  ASSERT_TRUE(dir_.WriteFile("Config.ini", Config("Language=en\r\n")));
+  ASSERT_TRUE(dir_.WriteFile("User.ini", Section("Windows", {"Zu A"}) + Section("DontClose", {"Keep A"})));
+  auto config = std::make_unique<HeldFile>(dir_.File("Config.ini"));
+  auto user = std::make_unique<HeldFile>(dir_.File("User.ini"));
+  ASSERT_TRUE(proc_.Start(dir_.Exe()));
+  HWND box = WaitForMessageBox(proc_.pid(), kStartTimeoutMs);
+  ASSERT_NE(box, nullptr) << "no word about the files";
+  std::string text = MessageBoxText(box);
+  EXPECT_EQ(0u, text.find("Wachtposten kann zur Zeit nicht lesen:\r\n" + dir_.File("Config.ini") +
+                          "\r\n" + dir_.File("User.ini") + "\r\n"))
+      << text;
+  config.reset();
+  user.reset();
+  ASSERT_TRUE(PressButton(box, IDOK));
+  ASSERT_TRUE(WaitForWindowGone(box, kSendTimeoutMs));
+  HWND main = WaitForMainWindowReady(proc_);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return List(main, IDC_ListBox2) == std::vector<std::string>{"Zu A"}; },
+                        5000));
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(main, IDC_GroupBox2) == "current opened windows"; },
+                        5000));
+
+  WindowSpec browser;
+  browser.title = keepB;
+  browser.width = 900;
+  browser.height = 700;
+  WindowSpec front;
+  front.className = "FixtureFront";
+  front.width = front.height = 100;
+  front.front = true;
+  FixtureWindows fx({browser, front});
+  ASSERT_TRUE(fx.ok());
+  LRESULT result = 1;
+  ASSERT_TRUE(Send(main, WM_KEEPBROWSER, 0, 0, &result));
+  EXPECT_EQ(0, result);
+  EXPECT_EQ((std::vector<std::string>{"Keep A", keepB}), List(main, IDC_ListBox3));
+  EXPECT_NE(std::string::npos,
+            dir_.ReadFile("User.ini").find("[DontClose]\r\n1=Keep A\r\n2=" + keepB));
 }
 
 // ---- the fixture windows the guard will act on ----

@@ -69,3 +69,22 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+HeldFile::HeldFile(const std::string& path, unsigned long releaseAfterMs) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  handle_ = h;
+  if (releaseAfterMs > 0)
+    releaser_ = std::thread([h, releaseAfterMs] {
+      Sleep(releaseAfterMs);
+      CloseHandle(h);
+    });
+}
+
+HeldFile::~HeldFile() {
+  if (releaser_.joinable())
+    releaser_.join();
+  else if (handle_)
+    CloseHandle(handle_);
+}

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <thread>
 
 // A fresh folder under the Windows temp folder, removed with everything in it at the end.
 class TempDir {
@@ -22,3 +23,18 @@ std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& path);
+
+// Holds a file open with no sharing, as a backup or virus-scan program does: until the object
+// goes, or, given releaseAfterMs, until that time has passed (let go from a thread of its own).
+class HeldFile {
+ public:
+  explicit HeldFile(const std::string& path, unsigned long releaseAfterMs = 0);
+  ~HeldFile();
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  bool Held() const { return handle_ != nullptr; }
+
+ private:
+  void* handle_ = nullptr;
+  std::thread releaser_;
+};

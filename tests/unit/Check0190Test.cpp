@@ -204,6 +204,23 @@ TEST_F(Check0190Test, FirstDangerousUntrustedEntryIsReportedOnceInEitherMode) {
   EXPECT_EQ(Texts{kNothingFound}, CheckNow(true));
 }
 
+// A User.ini that another program holds is no empty list of prefixes: the check says it could
+// not look, a silent one skips the round without a box.
+TEST_F(Check0190Test, AHeldUserIniIsACheckNotDoneNeverNothingFound) {
+  Phonebook(Entry(1, "Gewinn", "0190", "555"));
+  UserIni("[BlackNumbers]\r\n1=0190\r\n");
+  {
+    HeldFile held(dir.File("User.ini"));
+    EXPECT_EQ(Texts{}, CheckNow(false));
+    EXPECT_EQ(Texts{"Die \xDC""berpr\xFC""fung konnte nicht durchgef\xFC""hrt werden: " +
+                    dir.File("User.ini") +
+                    " kann zur Zeit nicht gelesen werden. Bitte versuchen Sie es gleich noch "
+                    "einmal."},
+              CheckNow(true));
+  }
+  EXPECT_EQ(Texts{kWarning0190}, CheckNow(true));
+}
+
 namespace {
 // A user who leaves every box open for a while before pressing OK, and counts the boxes.
 class SlowBoxUser {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "AppPaths.h"
 #include "IExplorerCounter.h"
+#include "MainWindow.h"
 #include "MessageBoxWatcher.h"
 #include "Strings.h"
 #include "TempDir.h"
@@ -187,4 +190,36 @@ TEST_F(ConfigIniTest, UnwritableConfigStillStartsAndReportsWhereItCannotWrite) {
   EXPECT_EQ(1u, boxes.Texts().size()) << "reported once";
   EXPECT_THROW(config.SetPiS(true), EIniWriteError);
   EXPECT_TRUE(config.GetPiS());
+}
+
+// Held at start: defaults, nothing switched on and nothing written (not even the corrected
+// window limit); read again once free, the stored settings switch on what they ask for.
+TEST_F(ConfigIniTest, AHeldFileIsNotReadAsDefaultsAndIsReadAgainOnceFree) {
+  WriteConfig("DF\xDCLookUp=1\r\n0190CheckInterval=3\r\nExclusivWindow=1\r\n"
+              "ExclusivWindowCount=0\r\nStayOnTop=1\r\n");
+  std::string before = ReadFileBytes(dir.File("Config.ini"));
+  ScanningActive = 1;
+  std::unique_ptr<TConfigIni> config;
+  {
+    HeldFile held(dir.File("Config.ini"));
+    config.reset(new TConfigIni(Targets(), 0));
+    EXPECT_TRUE(config->Unread());
+    EXPECT_FALSE(config->GetDfueLookUp());
+    EXPECT_FALSE(config->Reload(0));
+  }
+  EXPECT_FALSE(connectionTimer.Enabled());
+  EXPECT_FALSE(checkTimer.Enabled());
+  EXPECT_FALSE(counter.Enabled());
+  EXPECT_EQ(0, stayOnTopCalls);
+  EXPECT_EQ(before, ReadFileBytes(dir.File("Config.ini")));
+
+  EXPECT_TRUE(config->Reload(0));
+  EXPECT_FALSE(config->Unread());
+  EXPECT_TRUE(config->GetDfueLookUp());
+  EXPECT_TRUE(connectionTimer.Enabled());
+  EXPECT_TRUE(checkTimer.Enabled());
+  EXPECT_EQ(30000u, checkTimer.Interval());
+  EXPECT_TRUE(counter.Enabled());
+  EXPECT_EQ(1, stayOnTopCalls);
+  EXPECT_EQ("1", Key("ExclusivWindowCount"));
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -15,6 +16,7 @@
 #include "Rasclass.h"
 #include "Strings.h"
 #include "TempDir.h"
+#include "TextIds.h"
 
 // The watch runs in the real main window against the dial-up test double
 // (tests/doubles/rasapi32): the scenario file says which connections are up, the double's log
@@ -325,6 +327,29 @@ TEST_F(ConnectionWatchTest, TrustedConnectionIsLoggedOncePerStayConnected) {
   form.TimerEnumConnTimer();
   EXPECT_EQ((std::vector<ConnectionRow>{{"Home", kConnectedStateText, "1"}}),
             ConnectionTable(table));
+}
+
+// A held User.ini cuts no trusted line: no line is judged before the trusted list was read, then
+// the list read last stands; an untrusted line is still cut.
+TEST_F(ConnectionWatchTest, AHeldUserIniCutsNoTrustedLine) {
+  Files("", "1=Zuhause\r\n");
+  Scenario(Connection(1, "Zuhause", 11));
+  MessageBoxWatcher boxes;
+  auto held = std::make_unique<HeldFile>(dir.File("User.ini"));
+  TFWachtposten_Main form;
+  EXPECT_EQ(std::vector<std::string>{TextF(txt::FilesUnreadableAtStart, dir.File("User.ini"))},
+            boxes.Texts());
+  form.TimerEnumConnTimer();
+  held.reset();
+  form.TimerEnumConnTimer();
+  held = std::make_unique<HeldFile>(dir.File("User.ini"));
+  Scenario(Connection(1, "Zuhause", 11) + Connection(2, "Zuhause", 12));
+  form.TimerEnumConnTimer();
+  EXPECT_TRUE(HangUps().empty());
+  Scenario(Connection(1, "Zuhause", 11) + Connection(2, "Zuhause", 12) + Connection(3, "Dialer", 13));
+  form.TimerEnumConnTimer();
+  std::vector<std::string> cut = HangUps();
+  EXPECT_NE(cut.end(), std::find(cut.begin(), cut.end(), "13"));
 }
 
 // The watch's own timer keeps polling while its warning is open: a dialer that redials behind

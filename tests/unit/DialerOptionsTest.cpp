@@ -23,6 +23,7 @@
 #include "Rasclass.h"
 #include "Strings.h"
 #include "TempDir.h"
+#include "TextIds.h"
 #include "Timer.h"
 #include "UserIni.h"
 #include "Window.h"
@@ -454,6 +455,29 @@ TEST_F(DialerOptionsTest, ARefusedWriteKeepsTheEditsInTheOpenDialog) {
   EXPECT_EQ(Items{"0190"}, seen.prefixes);
   EXPECT_EQ(Items{"nach " + dir.File("User.ini") + " kann nicht geschrieben werden"}, boxes.Texts());
   EXPECT_EQ(config, ReadFileBytes(dir.File("Config.ini"))) << "no setting stored after the refusal";
+}
+
+// No dialog (whose OK would store empty lists) while User.ini is held; once free, it opens.
+TEST_F(DialerOptionsTest, DoesNotOpenWhileUserIniCannotBeRead) {
+  WriteUser("[BlackNumbers]\r\n1=0190\r\n2=0900\r\n");
+  Start();
+  std::string before = ReadFileBytes(dir.File("User.ini"));
+  MessageBoxWatcher boxes;
+  {
+    HeldFile held(dir.File("User.ini"));
+    DialogUser user(IDC_DO_LISTBOX1, ThenClose([](HWND dlg) { Click(dlg, IDB_DO_BUTTON1); }), 1500);
+    EXPECT_EQ(IDCANCEL, FDialerOptions->RunModal(nullptr));
+    EXPECT_FALSE(user.Found());
+  }
+  EXPECT_EQ(Items{TextF(txt::SettingsUnreadable, dir.File("User.ini"))}, boxes.Texts());
+  EXPECT_EQ(before, ReadFileBytes(dir.File("User.ini")));
+  Items prefixes;
+  Show([&](HWND dlg) {
+    prefixes = ListItems(dlg, IDC_DO_LISTBOX1);
+    Click(dlg, IDB_DO_BUTTON1);
+  });
+  EXPECT_EQ((Items{"0190", "0900"}), prefixes);
+  EXPECT_EQ((Items{"0190", "0900"}), Stored("BlackNumbers"));
 }
 
 TEST_F(DialerOptionsTest, TheMenuCommandsOpenTheDialogOnlyBehindTheMasterPassword) {

@@ -105,6 +105,38 @@ TEST(IniFile, ReplaceSectionKeepsOtherSectionsAndRemovesWhenEmpty) {
   EXPECT_EQ("v", ini.ReadString("Other", "k", ""));
 }
 
+// A file that another program holds with no sharing is waited for a bounded time, then told
+// apart from a missing or empty one; one let go within the wait is read and written as usual.
+TEST(IniFile, AHeldFileIsWaitedForThenReportedUnreadableNotEmpty) {
+  TempDir dir;
+  IniFile ini(dir.File("User.ini"));
+  WriteFileBytes(ini.path(), "[S]\r\n1=a\r\n");
+  IniFile::Entries entries;
+  std::string value;
+  EXPECT_TRUE(IniFile(dir.File("missing.ini")).TryReadSection("S", entries, 0));
+  EXPECT_TRUE(entries.empty()) << "a missing file is simply empty";
+  {
+    HeldFile held(ini.path());
+    ASSERT_TRUE(held.Held());
+    EXPECT_FALSE(ini.Readable(0));
+    EXPECT_FALSE(ini.TryReadSection("S", entries, 0));
+    EXPECT_FALSE(ini.TryReadString("S", "1", "def", value, 0));
+    EXPECT_EQ("def", value);
+    EXPECT_THROW(ini.WriteString("S", "2", "b"), EIniWriteError);
+  }
+  EXPECT_EQ("[S]\r\n1=a\r\n", ReadFileBytes(ini.path()));
+  {
+    HeldFile held(ini.path(), 300);
+    EXPECT_TRUE(ini.TryReadSection("S", entries));
+    EXPECT_EQ((IniFile::Entries{{"1", "a"}}), entries);
+  }
+  {
+    HeldFile held(ini.path(), 300);
+    ini.WriteString("S", "2", "b");
+  }
+  EXPECT_EQ("b", ini.ReadString("S", "2", ""));
+}
+
 namespace {
 // A window whose handler fails the way a settings write does.
 class FailingWindow : public Window {

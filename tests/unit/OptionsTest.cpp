@@ -341,3 +341,28 @@ TEST_F(OptionsTest, TheMenuOpensTheDialogOnlyBehindTheMasterPassword) {
   }
   EXPECT_EQ(std::vector<std::string>{"Passwort ung\xFCltig!"}, boxes.Texts());
 }
+
+// Settings read from a held Config.ini are defaults: no dialog until they are read again.
+TEST_F(OptionsTest, DoesNotOpenOverSettingsItCouldNotRead) {
+  WriteFileBytes(dir.File("Config.ini"), "[Configuration]\r\nPiS=1\r\n");
+  WriteFileBytes(dir.File("User.ini"), "[BadWords]\r\n1=casino\r\n");
+  UserIni = new TUserIni();
+  MessageBoxWatcher boxes;
+  {
+    HeldFile held(dir.File("Config.ini"));
+    Config = new TConfigIni(ConfigTargets(), 0);
+    DialogUser user(IDC_OPT_LISTBOX1, [](HWND dlg) { Click(dlg, IDB_OPT_ABBRECHEN); }, 1500);
+    TFOptions dialog;
+    EXPECT_EQ(IDCANCEL, dialog.RunModal(nullptr));
+    EXPECT_FALSE(user.Found());
+  }
+  EXPECT_EQ(std::vector<std::string>{TextF(txt::SettingsUnreadable, dir.File("Config.ini"))},
+            boxes.Texts());
+  EXPECT_EQ("1", Key("PiS"));
+  bool pis = false;
+  Show([&](HWND dlg) {
+    pis = Checked(dlg, IDX_OPT_CHECKBOX7);
+    Click(dlg, IDB_OPT_ABBRECHEN);
+  });
+  EXPECT_TRUE(pis);
+}

@@ -76,3 +76,29 @@ TEST_F(UserIniTest, RefusedSaveIsReportedAndKeepsWhatWasStored) {
   CloseHandle(held);
   EXPECT_EQ(before, ReadFileBytes(dir.File("User.ini")));
 }
+
+// A held file is no empty list; the trusted list read last stands, one never read says nothing.
+TEST_F(UserIniTest, AHeldFileGivesNoListAndKeepsTheListsReadLast) {
+  WriteUserIni("[WhiteConnections]\r\n1=Zuhause\r\n[Windows]\r\n1=Keep A\r\n");
+  TrustedConnectionList.clear();
+  TUserIni store;
+  std::vector<std::string> items = {"x"};
+  {
+    HeldFile held(dir.File("User.ini"));
+    EXPECT_FALSE(store.ReadList("Windows", items, 0));
+    EXPECT_TRUE(items.empty());
+    EXPECT_FALSE(store.RefreshWhiteConnections(0));
+    EXPECT_FALSE(store.WhiteConnectionsKnown());
+  }
+  EXPECT_TRUE(store.RefreshWhiteConnections(0));
+  {
+    HeldFile held(dir.File("User.ini"));
+    EXPECT_FALSE(store.RefreshWhiteConnections(0));
+    EXPECT_FALSE(store.RefreshBadWords(0));
+    EXPECT_TRUE(store.WhiteConnectionsKnown());
+    EXPECT_EQ(StringList{"1=Zuhause"}, TrustedConnectionList);
+  }
+  EXPECT_TRUE(store.ReadList("Windows", items, 0));
+  EXPECT_EQ(std::vector<std::string>{"Keep A"}, items);
+  TrustedConnectionList.clear();
+}
