@@ -76,5 +76,5 @@ constexpr int DialupMarkLink = 701, DialupWhat = 704, DialupAdvice1 = 705, Dialu
 // A settings or list file that another program holds ("%s" its full path): the start-up's
 // notice, a list entry not made, a settings dialog that does not open, a check not done.
 constexpr int FilesUnreadableAtStart = 1100, ListNotSavedUnreadable = 1101,
-              SettingsUnreadable = 1102, CheckNotDoneUnreadable = 1103;
+              SettingsUnreadable = 1102, CheckNotDoneUnreadable = 1103, MasterUnreadable = 1104;
 }  // namespace txt

@@ -1,6 +1,7 @@
 #include "MasterPassword.h"
 
 #include "AppPaths.h"
+#include "IniFile.h"
 #include "MasterPasswordRes.h"
 #include "MsgBox.h"
 #include "Password.h"
@@ -23,11 +24,14 @@ constexpr Place kLayout[] = {
 const char kAskButton[] = "&OK";  // the same in both languages
 const COLORREF kWarningColour = RGB(255, 0, 0);
 
-bool MasterStored() {
-  char buf[kMasterReadBufferBytes];
-  GetPrivateProfileStringA("Configuration", "Master", "", buf, sizeof buf,
-                           (ProgramDir() + "Config.ini").c_str());
-  return buf[0] != '\0';
+std::string ConfigPath() { return ProgramDir() + "Config.ini"; }
+
+// Whether a Master is stored; false in `readable` when Config.ini is held by another program,
+// which would read as no password at all.
+bool MasterStored(bool& readable) {
+  std::string master;
+  readable = IniFile(ConfigPath()).TryReadString("Configuration", "Master", "", master);
+  return !master.empty();
 }
 
 
@@ -49,7 +53,17 @@ void DrawWarningLabel(const DRAWITEMSTRUCT& di) {
 
 // Unicode, so that the edit hands over every character as typed.
 TFMasterPassword::TFMasterPassword()
-    : ModalDialog(IDD_MASTERPASSWORD, true), askMode_(MasterStored()) {}
+    : ModalDialog(IDD_MASTERPASSWORD, true), askMode_(MasterStored(readable_)) {}
+
+INT_PTR TFMasterPassword::RunModal(HWND owner) {
+  // Asked while Config.ini is held, the dialog would offer to define a new password over the
+  // stored one: it says why it cannot ask now and grants nothing.
+  if (!readable_) {
+    AppMessage(TextF(txt::MasterUnreadable, ConfigPath()));
+    return IDCANCEL;
+  }
+  return ModalDialog::RunModal(owner);
+}
 
 void TFMasterPassword::OnInit() {
   SetItemText(IDT_MP_LABEL1, Text(txt::DefineWarning));
@@ -106,6 +120,10 @@ void TFMasterPassword::Button1Click() {
     // A character the code page lacks matches nothing, not even a stored "?".
     cPassword codec;
     MasterAccessGranted = faithful && codec.LoadMaster(bytes) ? 1 : 0;
+    if (codec.Unreadable()) {
+      Message(TextF(txt::MasterUnreadable, ConfigPath()));
+      return;
+    }
     if (!MasterAccessGranted) Message(Text(txt::WrongPassword));
   } else {
     if (typed.empty()) {
@@ -126,9 +144,12 @@ void TFMasterPassword::Button1Click() {
       SetFocus(Item(IDE_MP_EDIT1));
       return;
     }
+    // A password that was not stored is not defined: it would grant access once and never
+    // again. The codec has told why.
     cPassword codec;
     codec.SaveMaster(bytes);
-    codec.SaveMasterCheck(bytes);
+    if (codec.Written()) codec.SaveMasterCheck(bytes);
+    if (!codec.Written()) return;
     MasterAccessGranted = 1;
   }
   MasterCloseAllowed = 1;

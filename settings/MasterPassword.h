@@ -20,6 +20,8 @@ class TFMasterPassword : public ModalDialog {
   TFMasterPassword();
 
   bool AskMode() const { return askMode_; }
+  // Refuses, with a message, while Config.ini is held by another program.
+  INT_PTR RunModal(HWND owner = nullptr);
 
  protected:
   void OnInit() override;
@@ -34,5 +36,6 @@ class TFMasterPassword : public ModalDialog {
   void Message(const std::string& text);
   void Message(const std::wstring& text);
 
+  bool readable_ = true;
   bool askMode_;
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "AppPaths.h"
+#include "IniFile.h"
 #include "MsgBox.h"
 #include "Strings.h"
 #include "TextIds.h"
@@ -134,6 +135,8 @@ int cPassword::CheckSum(const std::string& password) {
 bool cPassword::LoadMaster(const std::string& typed) {
   std::string stored = Read(kMasterKey);
   std::string storedCheck = Read(kMasterCheckKey);
+  // What a held file gives is no stored password: nothing to compare with or to repair.
+  if (unreadable_) return false;
   // Strictly in pairs; a single digit left at the end is no code either.
   std::string decoded;
   for (std::size_t i = 0; i < stored.size(); i += 2) decoded += DecodeChar(stored.substr(i, 2));
@@ -146,12 +149,17 @@ bool cPassword::LoadMaster(const std::string& typed) {
 }
 
 void cPassword::Write(const char* key, const std::string& value) {
-  if (!WritePrivateProfileStringA(kSection, key, value.c_str(), ConfigPath().c_str()))
+  try {
+    IniFile(ConfigPath()).WriteString(kSection, key, value);
+  } catch (const EIniWriteError&) {
+    written_ = false;
     SysMessage(Text(txt::MasterNotWritten));
+  }
 }
 
-std::string cPassword::Read(const char* key) const {
-  char buf[kMasterReadBufferBytes];
-  DWORD n = GetPrivateProfileStringA(kSection, key, "", buf, sizeof buf, ConfigPath().c_str());
-  return std::string(buf, n);
+std::string cPassword::Read(const char* key) {
+  std::string value;
+  if (!IniFile(ConfigPath()).TryReadString(kSection, key, "", value)) unreadable_ = true;
+  // Read as into the buffer of old: a longer stored password verifies only up to its size.
+  return value.substr(0, kMasterReadBufferBytes - 1);
 }

@@ -37,8 +37,9 @@ struct PasswordCheck {
 };
 PasswordCheck CheckNewPassword(const std::wstring& password);
 
-// The codec over Config.ini in the program directory. It keeps no state: every call builds the
-// path anew and reads or writes the file at once.
+// The codec over Config.ini in the program directory. Every call builds the path anew and
+// reads or writes the file at once; the codec only remembers whether a read met the file held
+// by another program and whether every write went through.
 class cPassword {
  public:
   cPassword() = default;
@@ -55,12 +56,21 @@ class cPassword {
   // Writes MasterCheck; a refused write shows text 33. Returns the sum either way.
   int SaveMasterCheck(const std::string& password);
   // True when typed is the stored password and MasterCheck matches it. When MasterCheck does
-  // not match the stored password, it is rewritten to match (and this check fails).
+  // not match the stored password, it is rewritten to match (and this check fails). A file
+  // that cannot be read now fails the check and is not written (see Unreadable).
   bool LoadMaster(const std::string& typed);
+
+  // Whether a read so far met Config.ini held by another program beyond the wait.
+  bool Unreadable() const { return unreadable_; }
+  // Whether every write so far went through.
+  bool Written() const { return written_; }
 
  private:
   // The sum of the codes, each character outside the alphabet reported as EncodeChar does.
   int CheckSum(const std::string& password);
   void Write(const char* key, const std::string& value);
-  std::string Read(const char* key) const;
+  std::string Read(const char* key);
+
+  bool unreadable_ = false;
+  bool written_ = true;
 };

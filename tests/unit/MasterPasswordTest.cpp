@@ -165,3 +165,29 @@ TEST_F(MasterPasswordTest, TheCloseBoxWorksOnlyAfterAButtonOrEscClosedADialog) {
   EXPECT_EQ((std::vector<bool>{false}), seen.openAfterStep);
   EXPECT_EQ(0, MasterAccessGranted);
 }
+
+TEST_F(MasterPasswordTest, AConfigIniThatCannotBeReadOrWrittenGrantsNothingAndKeepsThePassword) {
+  Define("Geheim 1");
+  MessageBoxWatcher boxes;
+  {
+    // Held by another program it reads as no password: the dialog would offer a new one.
+    HeldFile held(dir.File("Config.ini"));
+    ASSERT_TRUE(held.Held());
+    DialogSeen seen = Show({{"Neu", Answer::Button}});
+    EXPECT_FALSE(seen.found);
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_EQ(0u, boxes.Texts()[0].find("Das Master-Passwort kann zur Zeit nicht gepr\xFC" "ft werden"))
+        << boxes.Texts()[0];
+    EXPECT_EQ(0, MasterAccessGranted);
+  }
+  EXPECT_EQ("4214171418227263", Stored("Master"));
+
+  // A new password that could not be stored is not defined and grants nothing.
+  ASSERT_TRUE(DeleteFileA(dir.File("Config.ini").c_str()));
+  ASSERT_TRUE(CreateDirectoryA(dir.File("Config.ini").c_str(), nullptr));
+  DialogSeen seen = Show({{"Geheim 2", Answer::Button}, {"", Answer::Escape}});
+  EXPECT_EQ((std::vector<bool>{true, false}), seen.openAfterStep);
+  EXPECT_EQ("MasterPasswort konnte nicht geschrieben werden!", boxes.Texts().back());
+  EXPECT_EQ(0, MasterAccessGranted);
+  RemoveDirectoryA(dir.File("Config.ini").c_str());
+}
