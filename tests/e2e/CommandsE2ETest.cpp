@@ -198,43 +198,32 @@ TEST_F(Commands, AHungBrowserWindowDoesNotFreezeTheGuard) {
   EXPECT_NE(std::string::npos, dir_.ReadFile("User.ini").find("1=H\xE4ngt - "));
 }
 
-// With the main window topmost, each dialog and box stands in front of it and has the keyboard:
-// opened from the tray menu while the window is hidden, and opened while it is shown. A tray
-// click shows the window beneath an open dialog, and the launcher's requests are answered.
+// With the main window topmost, each dialog and box stands in front of it and has the keyboard,
+// opened from the tray menu with the window hidden or with it shown; a tray click shows the
+// window beneath it. The launcher's requests are answered meanwhile.
 TEST_F(Commands, DialogsAndBoxesStandInFrontOfATopmostMainWindow) {
   HWND main = Start("StayOnTop=1\r\n");
-  ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(IsTopmost(main));
-  auto inFront = [&](const char* name) {
-    HWND dialog = nullptr;
-    WaitUntil([&] { return (dialog = FrontDialog(proc_.pid())) != nullptr; }, kStartTimeoutMs);
-    if (!dialog) return dialog;
-    WaitUntil([&] { return NotInFront(dialog, main).empty(); }, kSendTimeoutMs);
-    EXPECT_EQ("", NotInFront(dialog, main)) << name;
+  ASSERT_TRUE(main && IsTopmost(main));
+  auto inFront = [&](const char* caption, bool trayClick) {
+    HWND dialog = WaitForTopWindow("#32770", caption, proc_.pid(), kStartTimeoutMs);
+    EXPECT_TRUE(WaitUntil([&] { return NotInFront(dialog, main).empty(); }, kSendTimeoutMs))
+        << caption << ": " << NotInFront(dialog, main);
+    if (trayClick && SendTrayMouse(main, WM_LBUTTONUP)) {
+      EXPECT_EQ("", NotInFront(dialog, main)) << caption << ", tray click";
+    }
     LRESULT result = 1;
-    EXPECT_TRUE(Send(main, WM_KEEPBROWSER, 0, 0, &result) && result == 0) << name;
+    EXPECT_TRUE(Send(main, WM_KEEPBROWSER, 0, 0, &result) && result == 0) << caption;
     return dialog;
   };
-
   ASSERT_TRUE(PostCommand(main, ID_Allgemein2));
-  HWND dialog = inFront("password, main window hidden");
-  ASSERT_EQ(dialog, FindTopWindow("#32770", kDefineCaption, proc_.pid()));
-  ASSERT_TRUE(SendTrayMouse(main, WM_LBUTTONUP));
-  EXPECT_TRUE(IsWindowVisible(main));
-  EXPECT_EQ("", NotInFront(dialog, main)) << "after the tray click";
-  Answer(dialog, "neu");
-  ASSERT_TRUE(WaitForWindowGone(dialog, kSendTimeoutMs));
-  dialog = inFront("options");
-  ASSERT_TRUE(dialog && Post(dialog, WM_SYSCOMMAND, SC_CLOSE) && WaitForWindowGone(dialog, kSendTimeoutMs));
-
+  Answer(inFront(kDefineCaption, true), "neu");
+  HWND dialog = inFront("Einstellungen", false);
+  ASSERT_TRUE(Post(dialog, WM_SYSCOMMAND, SC_CLOSE) && WaitForWindowGone(dialog, kSendTimeoutMs));
   ASSERT_TRUE(PostCommand(main, ID_Info1));
-  dialog = inFront("about box");
-  ASSERT_TRUE(dialog && Post(dialog, WM_SYSCOMMAND, SC_CLOSE) && WaitForWindowGone(dialog, kSendTimeoutMs));
+  dialog = inFront("Info ...", false);
+  ASSERT_TRUE(Post(dialog, WM_SYSCOMMAND, SC_CLOSE) && WaitForWindowGone(dialog, kSendTimeoutMs));
   // "Close the marked window" with nothing marked: a box.
   ASSERT_TRUE(Post(main, WM_COMMAND, MAKEWPARAM(IDC_Label2, STN_CLICKED),
                    reinterpret_cast<LPARAM>(Child(main, IDC_Label2))));
-  dialog = inFront("box");
-  ASSERT_TRUE(SendTrayMouse(main, WM_LBUTTONUP));
-  EXPECT_EQ("", NotInFront(dialog, main)) << "box, after the tray click";
-  ASSERT_TRUE(PressButton(dialog, IDOK) && WaitForWindowGone(dialog, kSendTimeoutMs));
+  EXPECT_TRUE(PressButton(inFront("Wachtposten", true), IDOK));
 }

@@ -145,8 +145,8 @@ TEST_F(DialerGuard, TheWarningStandsInFrontOfATopmostMainWindow) {
   Scenario(Connection(1, "Dialer", 21));
   ASSERT_TRUE(WaitUntil([&] { return Warnings().size() == 1; }, kStartTimeoutMs));
   HWND warning = Warnings()[0];
-  WaitUntil([&] { return NotInFront(warning, main).empty(); }, kSendTimeoutMs);
-  EXPECT_EQ("", NotInFront(warning, main));
+  EXPECT_TRUE(WaitUntil([&] { return NotInFront(warning, main).empty(); }, kSendTimeoutMs))
+      << NotInFront(warning, main);
 }
 
 TEST_F(DialerGuard, TrustedLineIsKeptAndLoggedOnce) {

@@ -294,30 +294,15 @@ bool IsTopmost(HWND hwnd) {
 
 std::string NotInFront(HWND window, HWND other) {
   std::string problems;
-  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    if (w == window) break;
-    if (w == other) {
-      problems += "below the other window in the z-order; ";
-      break;
-    }
-  }
+  for (HWND w = GetTopWindow(nullptr); w && w != window; w = GetWindow(w, GW_HWNDNEXT))
+    if (w == other) problems = "below the other window in the z-order; ";
   if (GetForegroundWindow() != window) problems += "not the foreground window; ";
   RECT r;
   GetWindowRect(window, &r);
-  HWND hit = WindowFromPoint({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-  if (GetAncestor(hit, GA_ROOT) != window)
-    problems += "the hit test at its centre finds \"" + WindowText(GetAncestor(hit, GA_ROOT)) + "\"; ";
+  POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  HWND hit = GetAncestor(WindowFromPoint(centre), GA_ROOT);
+  if (hit != window) problems += "the hit test at its centre finds \"" + WindowText(hit) + "\"; ";
   return problems;
-}
-
-HWND FrontDialog(DWORD pid) {
-  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    char cls[16];
-    if (IsWindowVisible(w) && WindowPid(w) == pid && GetClassNameA(w, cls, sizeof cls) &&
-        lstrcmpA(cls, "#32770") == 0)
-      return w;
-  }
-  return nullptr;
 }
 
 std::vector<HWND> FindTopWindows(const std::string& cls, const char* title, DWORD pid) {

@@ -127,8 +127,6 @@ bool IsTopmost(HWND hwnd);
 // the z-order, is not the foreground window, or the hit test at its centre finds another
 // window. Empty when nothing does.
 std::string NotInFront(HWND window, HWND other);
-// The visible dialog (class "#32770") of that process that stands first in the z-order.
-HWND FrontDialog(DWORD pid);
 
 // Message boxes: dialogs of class "#32770" captioned "Wachtposten", visible. pid 0 = any.
 std::vector<HWND> FindMessageBoxes(DWORD pid = 0);
