@@ -78,9 +78,9 @@ std::string FieldText(const CHAR (&field)[N]) {
 
 // Yes/No, modal to the application like AppMessage; true only for Yes.
 bool AppConfirm(const std::string& text) {
-  HWND owner = GetActiveWindow();
-  return MessageBoxA(owner, text.c_str(), kProductCaption,
-                     MB_YESNO | (owner ? 0 : MB_TASKMODAL)) == IDYES;
+  HWND owner = DialogOwner();
+  if (!owner) owner = GetActiveWindow();
+  return ShowMessageBox(owner, text, MB_YESNO | (owner ? 0 : MB_TASKMODAL)) == IDYES;
 }
 }  // namespace
 

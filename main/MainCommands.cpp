@@ -174,8 +174,8 @@ bool TFWachtposten_Main::CommandAvailable(int id) {
 }
 
 void TFWachtposten_Main::OnMenuCommand(int id) {
-  // A modal dialog or message box of ours is open (its loop still delivers our menu
-  // commands, since the dialogs have no owner): nothing opens on top of it.
+  // A modal dialog or message box of ours is open (its loop still delivers commands posted to
+  // this window): nothing opens on top of it.
   if (ModalOpen() || !CommandAvailable(id)) return;
   switch (id) {
     case ID_aktivieren1:
@@ -372,9 +372,9 @@ void TFWachtposten_Main::Timer2Timer() {
 }
 
 bool TFWachtposten_Main::ModalOpen() const {
-  // Our dialogs have no owner and leave this window enabled, so the flag marks them; a message
-  // box (also the exception box of a failed write) is owned by this window or task-modal and
-  // disables it. The tray icon still reaches a disabled window.
+  // Our dialogs and boxes are owned by this window (or by one another) and disable it; the flag
+  // also covers the time before one shows and a command that waits without one. The tray icon
+  // still reaches a disabled window.
   return inModal_ || !IsWindowEnabled(hwnd());
 }
 

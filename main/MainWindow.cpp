@@ -4,6 +4,7 @@
 
 #include "AppPaths.h"
 #include "Connection.h"
+#include "Dialog.h"
 #include "Guard.h"
 #include "MsgBox.h"
 #include "ResourceIds.h"
@@ -102,6 +103,7 @@ TFWachtposten_Main::TFWachtposten_Main() {
   a.icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAIN),
                                          IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
   Create(a);
+  SetProgramWindow(hwnd());
   CreateComponents();
 
   UserIni = new TUserIni();
@@ -128,7 +130,10 @@ TFWachtposten_Main::TFWachtposten_Main() {
 
   TrayIcon1.OnLeftButtonUp = [this] { RestoreFromTray(); };
   TrayIcon1.OnRightButtonUp = [this] {
-    if (!ModalOpen()) ShowTrayMenu(hwnd(), PopupMenu1);
+    if (!ModalOpen())
+      ShowTrayMenu(hwnd(), PopupMenu1);
+    else if (HWND open = OpenDialogOf(hwnd()))
+      BringForward(open);  // the menu waits for it: show why
   };
   TrayIcon1.Add(hwnd(), ImageList1[1], kTrayHint);
   Config->ReportStartupWriteError();
@@ -156,6 +161,7 @@ TFWachtposten_Main::~TFWachtposten_Main() {
   delete Config;
   Config = nullptr;
   if (FWachtposten_Main == this) FWachtposten_Main = nullptr;
+  if (ProgramWindow() == hwnd()) SetProgramWindow(nullptr);
   quitOnDestroy_ = false;
   if (hwnd()) DestroyWindow(hwnd());
   if (PopupMenu1) DestroyMenu(PopupMenu1);
@@ -403,10 +409,15 @@ bool TFWachtposten_Main::IsInTray() const { return !IsWindowVisible(hwnd()); }
 void TFWachtposten_Main::MinimizeToTray() { ShowWindow(hwnd(), SW_HIDE); }
 
 void TFWachtposten_Main::RestoreFromTray() {
-  if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
-  ShowWindow(hwnd(), SW_SHOW);
+  // A dialog or box of ours that is open stays in front: the window comes up beneath it.
+  HWND open = OpenDialogOf(hwnd());
+  if (IsIconic(hwnd())) ShowWindow(hwnd(), open ? SW_SHOWNOACTIVATE : SW_RESTORE);
+  ShowWindow(hwnd(), open ? SW_SHOWNA : SW_SHOW);
   if (stayOnTop_) ApplyStayOnTop();
-  SetForegroundWindow(hwnd());
+  if (open)
+    BringForward(open);
+  else
+    SetForegroundWindow(hwnd());
 }
 
 void TFWachtposten_Main::SetTrayImage(int index) {

@@ -9,6 +9,7 @@
 #include "Window.h"
 
 INT_PTR ModalDialog::RunModal(HWND owner) {
+  if (!owner) owner = DialogOwner();
   if (unicode_)
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
                            &ModalDialog::StaticProc, reinterpret_cast<LPARAM>(this));
@@ -33,6 +34,8 @@ INT_PTR ModalDialog::Route(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG:
       OnInit();
       FitToTexts(hwnd_);
+      FitInWorkArea(hwnd_);
+      BringForward(hwnd_);
       return TRUE;
     case WM_COMMAND: {
       int id = LOWORD(wp);
@@ -75,6 +78,42 @@ INT_PTR CALLBACK ModalDialog::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
   return Guarded([&] { return self->Route(msg, wp, lp); }, INT_PTR(FALSE));
 }
 
+namespace {
+HWND programWindow = nullptr;
+
+bool IsTopmostWindow(HWND hwnd) {
+  return (GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+}  // namespace
+
+void SetProgramWindow(HWND hwnd) { programWindow = hwnd; }
+
+HWND ProgramWindow() { return programWindow && IsWindow(programWindow) ? programWindow : nullptr; }
+
+HWND DialogOwner() {
+  HWND main = ProgramWindow();
+  if (!main) return nullptr;
+  HWND open = OpenDialogOf(main);
+  return open ? open : main;
+}
+
+HWND OpenDialogOf(HWND owner) {
+  if (!owner) return nullptr;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(w) || !IsWindowEnabled(w) || GetClassNameString(w) != "#32770") continue;
+    for (HWND o = GetWindow(w, GW_OWNER); o; o = GetWindow(o, GW_OWNER))
+      if (o == owner) return w;
+  }
+  return nullptr;
+}
+
+void BringForward(HWND dialog) {
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  SetWindowPos(dialog, owner && IsTopmostWindow(owner) ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetForegroundWindow(dialog);
+}
+
 void CenterOnDesktop(HWND hwnd) {
   RECT work, r;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -83,6 +122,32 @@ void CenterOnDesktop(HWND hwnd) {
   SetWindowPos(hwnd, nullptr, work.left + (work.right - work.left - w) / 2,
                work.top + (work.bottom - work.top - h) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FitInWorkArea(HWND window) {
+  RECT r, work, client;
+  GetWindowRect(window, &r);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  GetClientRect(window, &client);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  int fitW = std::min<int>(width, work.right - work.left);
+  int fitH = std::min<int>(height, work.bottom - work.top);
+  int clientW = client.right - (width - fitW), clientH = client.bottom - (height - fitH);
+  if ((fitW < width || fitH < height) && clientW > 0 && clientH > 0) {
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      RECT e;
+      GetWindowRect(c, &e);
+      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&e), 2);
+      int left = MulDiv(e.left, clientW, client.right), top = MulDiv(e.top, clientH, client.bottom);
+      SetWindowPos(c, nullptr, left, top, MulDiv(e.right, clientW, client.right) - left,
+                   MulDiv(e.bottom, clientH, client.bottom) - top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  int left = std::max<int>(work.left, std::min<int>(r.left, work.right - fitW));
+  int top = std::max<int>(work.top, std::min<int>(r.top, work.bottom - fitH));
+  if (fitW == width && fitH == height && left == r.left && top == r.top) return;
+  SetWindowPos(window, nullptr, left, top, fitW, fitH, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SetDialogClientSize(HWND dialog, int width, int height) {

@@ -54,8 +54,28 @@ class ModalDialog {
   HWND hwnd_ = nullptr;
 };
 
+// The program's main window, or null. A dialog or message box opened without an owner is owned
+// by it, or by the dialog or box of ours that stands open in front of it: so it stands above
+// the main window, topmost with it, and the window it leaves disabled shows why.
+void SetProgramWindow(HWND hwnd);
+HWND ProgramWindow();
+// The owner for a dialog or box opened without one (see SetProgramWindow); null when the
+// program has no main window.
+HWND DialogOwner();
+// The dialog or message box that stands open in front of `owner`: the frontmost visible,
+// enabled dialog whose owners lead to it (a modal one disables the window it stands on, so
+// this is the innermost). Null when there is none.
+HWND OpenDialogOf(HWND owner);
+// Puts a dialog or box in front of everything else of ours: topmost when its owner is, first
+// in the z-order, and the foreground window (where the system lets it).
+void BringForward(HWND dialog);
+
 // Centres a top-level window on the desktop's work area.
 void CenterOnDesktop(HWND hwnd);
+// Keeps a top-level window inside the desktop's work area: one larger than it shrinks to it,
+// and its controls' edges draw together in proportion, so what lined up still does; then it
+// moves inside. ModalDialog runs it after FitToTexts.
+void FitInWorkArea(HWND window);
 // Gives a dialog a client area of this many 96-dpi pixels, scaled (Scale), whatever its font
 // made of the template's dialog units.
 void SetDialogClientSize(HWND dialog, int width, int height);

@@ -61,6 +61,8 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
           SetDlgItemTextA(dlg, kInputBoxEditId, st->text.c_str());
           FitToTexts(dlg);
           CenterOnDesktop(dlg);
+          FitInWorkArea(dlg);
+          BringForward(dlg);
           return TRUE;
         }
         if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
@@ -101,7 +103,8 @@ std::string InputBox(const std::string& caption, const std::string& prompt,
 
   InputState st{prompt, def};
   INT_PTR r = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
-                                      reinterpret_cast<DLGTEMPLATE*>(t.bytes().data()), owner,
+                                      reinterpret_cast<DLGTEMPLATE*>(t.bytes().data()),
+                                      owner ? owner : DialogOwner(),
                                       &InputProc, reinterpret_cast<LPARAM>(&st));
   return r == IDOK ? st.text : def;
 }

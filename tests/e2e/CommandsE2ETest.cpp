@@ -197,3 +197,33 @@ TEST_F(Commands, AHungBrowserWindowDoesNotFreezeTheGuard) {
   EXPECT_LT(NowMs() - start, 4500.0) << "the close request waits about 2 s at most";
   EXPECT_NE(std::string::npos, dir_.ReadFile("User.ini").find("1=H\xE4ngt - "));
 }
+
+// With the main window topmost, each dialog and box stands in front of it and has the keyboard,
+// opened from the tray menu with the window hidden or with it shown; a tray click shows the
+// window beneath it. The launcher's requests are answered meanwhile.
+TEST_F(Commands, DialogsAndBoxesStandInFrontOfATopmostMainWindow) {
+  HWND main = Start("StayOnTop=1\r\n");
+  ASSERT_TRUE(main && IsTopmost(main));
+  auto inFront = [&](const char* caption, bool trayClick) {
+    HWND dialog = WaitForTopWindow("#32770", caption, proc_.pid(), kStartTimeoutMs);
+    EXPECT_TRUE(WaitUntil([&] { return NotInFront(dialog, main).empty(); }, kSendTimeoutMs))
+        << caption << ": " << NotInFront(dialog, main);
+    if (trayClick && SendTrayMouse(main, WM_LBUTTONUP)) {
+      EXPECT_EQ("", NotInFront(dialog, main)) << caption << ", tray click";
+    }
+    LRESULT result = 1;
+    EXPECT_TRUE(Send(main, WM_KEEPBROWSER, 0, 0, &result) && result == 0) << caption;
+    return dialog;
+  };
+  ASSERT_TRUE(PostCommand(main, ID_Allgemein2));
+  Answer(inFront(kDefineCaption, true), "neu");
+  HWND dialog = inFront("Einstellungen", false);
+  ASSERT_TRUE(Post(dialog, WM_SYSCOMMAND, SC_CLOSE) && WaitForWindowGone(dialog, kSendTimeoutMs));
+  ASSERT_TRUE(PostCommand(main, ID_Info1));
+  dialog = inFront("Info ...", false);
+  ASSERT_TRUE(Post(dialog, WM_SYSCOMMAND, SC_CLOSE) && WaitForWindowGone(dialog, kSendTimeoutMs));
+  // "Close the marked window" with nothing marked: a box.
+  ASSERT_TRUE(Post(main, WM_COMMAND, MAKEWPARAM(IDC_Label2, STN_CLICKED),
+                   reinterpret_cast<LPARAM>(Child(main, IDC_Label2))));
+  EXPECT_TRUE(PressButton(inFront("Wachtposten", true), IDOK));
+}

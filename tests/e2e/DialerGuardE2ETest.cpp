@@ -137,6 +137,18 @@ TEST_F(DialerGuard, AStuckLineIsHungUpAtEveryPollWithoutFreezingAndWarnedOnce) {
   EXPECT_EQ(4u, Count(log, "\r\n") - 2) << log;
 }
 
+TEST_F(DialerGuard, TheWarningStandsInFrontOfATopmostMainWindow) {
+  Scenario("");
+  HWND main = Start("DF\xDCLookUp=1\r\nStayOnTop=1\r\n", "");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(RestoreFromTray(main));
+  Scenario(Connection(1, "Dialer", 21));
+  ASSERT_TRUE(WaitUntil([&] { return Warnings().size() == 1; }, kStartTimeoutMs));
+  HWND warning = Warnings()[0];
+  EXPECT_TRUE(WaitUntil([&] { return NotInFront(warning, main).empty(); }, kSendTimeoutMs))
+      << NotInFront(warning, main);
+}
+
 TEST_F(DialerGuard, TrustedLineIsKeptAndLoggedOnce) {
   Scenario(Connection(1, "Home", 11));
   HWND main = Start("DF\xDCLookUp=1\r\nLogConnections=1\r\n", "[WhiteConnections]\r\n1=Home\r\n");

@@ -292,6 +292,19 @@ bool IsTopmost(HWND hwnd) {
   return (GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
+std::string NotInFront(HWND window, HWND other) {
+  std::string problems;
+  for (HWND w = GetTopWindow(nullptr); w && w != window; w = GetWindow(w, GW_HWNDNEXT))
+    if (w == other) problems = "below the other window in the z-order; ";
+  if (GetForegroundWindow() != window) problems += "not the foreground window; ";
+  RECT r;
+  GetWindowRect(window, &r);
+  POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  HWND hit = GetAncestor(WindowFromPoint(centre), GA_ROOT);
+  if (hit != window) problems += "the hit test at its centre finds \"" + WindowText(hit) + "\"; ";
+  return problems;
+}
+
 std::vector<HWND> FindTopWindows(const std::string& cls, const char* title, DWORD pid) {
   TopSearch s{cls, title, pid, {}};
   EnumWindows(&CollectTop, reinterpret_cast<LPARAM>(&s));

@@ -123,6 +123,10 @@ HWND WaitForMainWindow(const Process& process, DWORD timeoutMs = kStartTimeoutMs
 HWND WaitForMainWindowReady(const Process& process, DWORD timeoutMs = kStartTimeoutMs);
 DWORD WindowPid(HWND hwnd);
 bool IsTopmost(HWND hwnd);
+// What keeps `window` from being what the user sees and types into: it stands below `other` in
+// the z-order, is not the foreground window, or the hit test at its centre finds another
+// window. Empty when nothing does.
+std::string NotInFront(HWND window, HWND other);
 
 // Message boxes: dialogs of class "#32770" captioned "Wachtposten", visible. pid 0 = any.
 std::vector<HWND> FindMessageBoxes(DWORD pid = 0);

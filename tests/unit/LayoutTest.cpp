@@ -1,7 +1,7 @@
 // Every window of the program, in both languages, at the screen's dpi (96, or the dpi that the
-// run sets: tests/CMakeLists.txt lists them): each visible control lies inside its window and
-// shows its whole text, measured in the control's own font as the control wraps it. Fonts are
-// measured in the program's own process, since font handles do not cross processes.
+// run sets: tests/CMakeLists.txt lists them): it lies inside the work area, each visible control
+// inside it, showing its whole text, measured in the control's own font as the control wraps it.
+// Fonts are measured in the program's own process, since font handles do not cross processes.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -118,9 +118,16 @@ std::string ControlProblem(HWND window, HWND control) {
          text + "\":" + out.str();
 }
 
-// Every problem of the window's visible controls, one line each.
+// Every problem of the window and of its visible controls, one line each.
 std::string LayoutProblems(HWND window) {
   std::string problems;
+  RECT r, work;
+  GetWindowRect(window, &r);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  if (r.left < work.left || r.top < work.top || r.right > work.right || r.bottom > work.bottom)
+    problems += "  the window leaves the work area: x " + std::to_string(r.left) + " to " +
+                std::to_string(r.right) + ", y " + std::to_string(r.top) + " to " +
+                std::to_string(r.bottom) + "\n";
   for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     std::string problem = IsWindowVisible(c) ? ControlProblem(window, c) : "";
     if (!problem.empty()) problems += "  " + problem + "\n";
