@@ -370,7 +370,9 @@ HWND FindMessageBox(DWORD pid) {
 
 HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
   HWND box = nullptr;
-  WaitUntil([&] { return (box = FindMessageBox(pid)) != nullptr; }, timeoutMs);
+  // A box may stand a moment before its text does: a reader would take it for an empty one.
+  WaitUntil([&] { return (box = FindMessageBox(pid)) != nullptr && !MessageBoxText(box).empty(); },
+            timeoutMs);
   return box;
 }
 
