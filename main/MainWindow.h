@@ -19,6 +19,8 @@ constexpr UINT WM_CLOSEBROWSER = 3179;  // close the front browser window, list 
 constexpr UINT WM_KEEPBROWSER = 3180;   // list the front browser window never to close
 // Posted to ourselves: the next waiting 3179/3180 may run.
 constexpr UINT WM_RUNFRONTREQUEST = WM_APP + 3;
+// Posted to ourselves: tell that a front window's title could not be listed.
+constexpr UINT WM_UNLISTABLETITLE = WM_APP + 11;
 
 extern const char* const kMainWindowClass;  // "TFWachtposten_Main": the launcher finds us by it
 
@@ -101,6 +103,10 @@ class TFWachtposten_Main : public Window {
   void KeepFrontBrowserWindow();
   // 3179 or 3180 arrived: run now, or after the one being handled.
   void FrontWindowRequest(UINT msg);
+  // A request met a title the code page cannot hold: one box says so, once the request is
+  // answered.
+  void NoteUnlistableTitle();
+  void ShowUnlistableTitleNotice();
 
   // Menu commands, list commands and the check timer.
   void OnMenuCommand(int id);
@@ -154,6 +160,7 @@ class TFWachtposten_Main : public Window {
   void RunFrontWindowRequest();
   std::deque<UINT> frontRequests_;  // 3179/3180 waiting for the one in hand
   bool handlingFrontRequest_ = false;
+  bool unlistableNotice_ = false;  // its box is posted or open
 
   std::vector<HWND> links_;
   bool quitOnDestroy_ = true;

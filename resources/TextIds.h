@@ -73,4 +73,7 @@ constexpr int LogCaption = 400, NoLogFile = 401, LogUnreadable = 960;
 // The dial-up warning dialog; a nameless entry cannot be marked as trusted.
 constexpr int DialupMarkLink = 701, DialupWhat = 704, DialupAdvice1 = 705, DialupAdvice2 = 706,
               DialupMarked = 707, DialupNoName = 930;
+// Titles and typed texts the ANSI code page cannot hold ("%s" the character; the input box
+// shows 1120 itself, see ui/Guard.h).
+constexpr int CharOutsideCodePage = 1120, TitleNotListable = 1121;
 }  // namespace txt
