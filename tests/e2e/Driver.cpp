@@ -422,7 +422,7 @@ int ListBoxCount(HWND listBox) {
 }
 
 namespace {
-bool ReadListBoxItem(HWND listBox, int index, std::string& out) {
+bool ReadListBoxItem(HWND listBox, int index, std::wstring& out) {
   DWORD_PTR len = 0;
   if (!SendMessageTimeoutW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, kSendFlags,
                            kSendTimeoutMs, &len) ||
@@ -435,7 +435,14 @@ bool ReadListBoxItem(HWND listBox, int index, std::string& out) {
       static_cast<LRESULT>(got) == LB_ERR)
     return false;
   buf.resize(std::min<std::size_t>(static_cast<std::size_t>(got), buf.size()));
-  out = ToAnsi(buf);
+  out = buf;
+  return true;
+}
+
+bool ReadListBoxItem(HWND listBox, int index, std::string& out) {
+  std::wstring wide;
+  if (!ReadListBoxItem(listBox, index, wide)) return false;
+  out = ToAnsi(wide);
   return true;
 }
 }  // namespace
@@ -459,6 +466,17 @@ std::vector<std::string> ListBoxItems(HWND listBox) {
   int count = ListBoxCount(listBox);
   for (int i = 0; i < count; ++i) {
     std::string item;
+    if (!ReadListBoxItem(listBox, i, item)) return {};
+    items.push_back(item);
+  }
+  return items;
+}
+
+std::vector<std::wstring> ListBoxItemsWide(HWND listBox) {
+  std::vector<std::wstring> items;
+  int count = ListBoxCount(listBox);
+  for (int i = 0; i < count; ++i) {
+    std::wstring item;
     if (!ReadListBoxItem(listBox, i, item)) return {};
     items.push_back(item);
   }
@@ -508,6 +526,16 @@ const char* ShowWord(ShowState s) {
   }
 }
 
+std::string Utf8(const std::wstring& s) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &out[0], n, nullptr,
+                        nullptr);
+  return out;
+}
+
 // Fields must not hold the separators of the layout file.
 std::string Field(const std::string& s) {
   std::string out = s;
@@ -550,8 +578,10 @@ bool FixtureWindows::Start(const std::vector<WindowSpec>& specs, DWORD timeoutMs
     flag(w.ignoreClose, "ignoreclose");
     flag(w.hung, "hung");
     flag(w.front, "front");
+    flag(!w.wideTitle.empty(), "utf8");
     if (flags.empty()) flags = "-";
-    spec += Field(w.className) + "\t" + Field(w.title) + "\t" + std::to_string(w.x) + "\t" +
+    std::string title = w.wideTitle.empty() ? w.title : Utf8(w.wideTitle);
+    spec += Field(w.className) + "\t" + Field(title) + "\t" + std::to_string(w.x) + "\t" +
             std::to_string(w.y) + "\t" + std::to_string(w.width) + "\t" +
             std::to_string(w.height) + "\t" + ShowWord(w.show) + "\t" + flags + "\r\n";
   }

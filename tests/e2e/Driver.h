@@ -145,6 +145,7 @@ std::string ControlText(HWND parent, int controlId);
 // The items of a list box (LB_GETTEXT sent as UTF-16, bounded); empty on failure.
 std::vector<std::string> ListBoxItems(HWND listBox);
 std::vector<std::string> ListBoxItems(HWND parent, int controlId);
+std::vector<std::wstring> ListBoxItemsWide(HWND listBox);
 int ListBoxCount(HWND listBox);  // -1 on failure
 // One item; empty on failure. Under Wine an item of thousands of characters cannot be fetched
 // across processes (the reading fails); ListBoxItemLength still tells its length.
@@ -170,6 +171,7 @@ enum class ShowState { Normal, Minimized, Maximized, Hidden };
 struct WindowSpec {
   std::string className = "IEFrame";
   std::string title;  // code page 1252
+  std::wstring wideTitle;  // when set, the title instead: it may hold what code page 1252 lacks
   int x = 100, y = 100, width = 400, height = 300;
   ShowState show = ShowState::Normal;
   bool ignoreClose = false;  // record close requests, but stay open

@@ -89,6 +89,25 @@ void AnswerInputBox(const char* text, const DialogMatch& which) {
     Sleep(kPollMs);
 }
 
+void AnswerInputBox(const wchar_t* text, const DialogMatch& which) {
+  HWND box = WaitForDialog(
+      [&](HWND h) { return GetDlgItem(h, kInputBoxEditId) && (!which || which(h)); });
+  if (!box) return;
+  SendDlgItemMessageW(box, kInputBoxEditId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  DialogMatch refusal = [box](HWND h) { return GetWindow(h, GW_OWNER) == box; };
+  bool refused = false;
+  for (DWORD start = GetTickCount(); IsOpen(box) && GetTickCount() - start < kDialogWaitMs;
+       Sleep(kPollMs)) {
+    bool showing = !OpenDialogs(refusal).empty();
+    if (refused && !showing) {
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      refused = false;
+    }
+    refused = refused || showing;
+  }
+}
+
 DialogUser::DialogUser(DialogMatch match, std::function<void(HWND)> play, DWORD findTimeoutMs)
     : thread_([this, match, play, findTimeoutMs] {
         HWND dlg = WaitForDialog(match, findTimeoutMs, &stop_);
