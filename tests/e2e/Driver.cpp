@@ -439,12 +439,6 @@ bool ReadListBoxItem(HWND listBox, int index, std::wstring& out) {
   return true;
 }
 
-bool ReadListBoxItem(HWND listBox, int index, std::string& out) {
-  std::wstring wide;
-  if (!ReadListBoxItem(listBox, index, wide)) return false;
-  out = ToAnsi(wide);
-  return true;
-}
 }  // namespace
 
 int ListBoxItemLength(HWND listBox, int index) {
@@ -457,18 +451,13 @@ int ListBoxItemLength(HWND listBox, int index) {
 }
 
 std::string ListBoxItem(HWND listBox, int index) {
-  std::string item;
-  return listBox && ReadListBoxItem(listBox, index, item) ? item : std::string();
+  std::wstring item;
+  return listBox && ReadListBoxItem(listBox, index, item) ? ToAnsi(item) : std::string();
 }
 
 std::vector<std::string> ListBoxItems(HWND listBox) {
   std::vector<std::string> items;
-  int count = ListBoxCount(listBox);
-  for (int i = 0; i < count; ++i) {
-    std::string item;
-    if (!ReadListBoxItem(listBox, i, item)) return {};
-    items.push_back(item);
-  }
+  for (const std::wstring& item : ListBoxItemsWide(listBox)) items.push_back(ToAnsi(item));
   return items;
 }
 
@@ -526,16 +515,6 @@ const char* ShowWord(ShowState s) {
   }
 }
 
-std::string Utf8(const std::wstring& s) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0)
-    WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &out[0], n, nullptr,
-                        nullptr);
-  return out;
-}
-
 // Fields must not hold the separators of the layout file.
 std::string Field(const std::string& s) {
   std::string out = s;
@@ -578,10 +557,8 @@ bool FixtureWindows::Start(const std::vector<WindowSpec>& specs, DWORD timeoutMs
     flag(w.ignoreClose, "ignoreclose");
     flag(w.hung, "hung");
     flag(w.front, "front");
-    flag(!w.wideTitle.empty(), "utf8");
     if (flags.empty()) flags = "-";
-    std::string title = w.wideTitle.empty() ? w.title : Utf8(w.wideTitle);
-    spec += Field(w.className) + "\t" + Field(title) + "\t" + std::to_string(w.x) + "\t" +
+    spec += Field(w.className) + "\t" + Field(w.title) + "\t" + std::to_string(w.x) + "\t" +
             std::to_string(w.y) + "\t" + std::to_string(w.width) + "\t" +
             std::to_string(w.height) + "\t" + ShowWord(w.show) + "\t" + flags + "\r\n";
   }

@@ -167,11 +167,11 @@ bool SendTrayMouse(HWND mainWindow, UINT mouseMsg);
 bool RestoreFromTray(HWND mainWindow, DWORD timeoutMs = kSendTimeoutMs);
 
 // FixtureWindows.exe (tests/fixtures): top-level windows of our own for the guard to act on.
+// They are Unicode: SetWindowTextW gives one any title.
 enum class ShowState { Normal, Minimized, Maximized, Hidden };
 struct WindowSpec {
   std::string className = "IEFrame";
   std::string title;  // code page 1252
-  std::wstring wideTitle;  // when set, the title instead: it may hold what code page 1252 lacks
   int x = 100, y = 100, width = 400, height = 300;
   ShowState show = ShowState::Normal;
   bool ignoreClose = false;  // record close requests, but stay open

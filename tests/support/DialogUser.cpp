@@ -95,17 +95,14 @@ void AnswerInputBox(const wchar_t* text, const DialogMatch& which) {
   if (!box) return;
   SendDlgItemMessageW(box, kInputBoxEditId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  DialogMatch refusal = [box](HWND h) { return GetWindow(h, GW_OWNER) == box; };
-  bool refused = false;
-  for (DWORD start = GetTickCount(); IsOpen(box) && GetTickCount() - start < kDialogWaitMs;
-       Sleep(kPollMs)) {
-    bool showing = !OpenDialogs(refusal).empty();
-    if (refused && !showing) {
-      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-      refused = false;
-    }
-    refused = refused || showing;
-  }
+  // Refused, the box stays open under its message box: once that is answered, Cancel.
+  std::vector<HWND> refusal;
+  for (DWORD start = GetTickCount(); IsOpen(box) && refusal.empty() &&
+                                     GetTickCount() - start < kDialogWaitMs; Sleep(kPollMs))
+    refusal = OpenDialogs([box](HWND h) { return GetWindow(h, GW_OWNER) == box; });
+  if (refusal.empty() || !WaitGone(refusal.front())) return;
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  WaitGone(box);
 }
 
 DialogUser::DialogUser(DialogMatch match, std::function<void(HWND)> play, DWORD findTimeoutMs)

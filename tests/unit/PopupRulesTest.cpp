@@ -18,13 +18,6 @@ WindowSnapshot Win(int n, const std::string& cls, const std::string& title, RECT
   return w;
 }
 
-// A window whose title the ANSI code page cannot hold, as the walk reads it.
-WindowSnapshot WideWin(int n, const std::wstring& title, RECT r = {0, 0, 800, 600}) {
-  WindowSnapshot w = Win(n, "IEFrame", "", r);
-  if (!NarrowFaithfully(title, w.title)) w.wideTitle = title;
-  return w;
-}
-
 // A front window of no interest, as the walk always skips the first one.
 WindowSnapshot Front() { return Win(1, "Shell_TrayWnd", ""); }
 
@@ -155,72 +148,29 @@ TEST(OpenWindowList, ListsIEFrameAndCabinetTitlesWithInternetInZOrder) {
   EXPECT_TRUE(OpenBrowserTitles({}).empty());
 }
 
-TEST(OpenWindowList, TheMarkStaysOnItsExactTitle) {
-  const ListItem lower{"Werbung Internet", L""}, upper{"WERBUNG Internet", L""};
-  // Marked on the second of two equal titles, it stays there.
-  EXPECT_EQ(2, KeptMark({upper, lower, lower}, 2, lower));
-  // Moved in the list, the exact title is found, not its case twin in front.
-  EXPECT_EQ(1, KeptMark({upper, lower}, 0, lower));
-  EXPECT_EQ(0, KeptMark({upper, lower}, 1, upper));
-  // Gone: the caller may look case-blind.
-  EXPECT_EQ(-1, KeptMark({upper}, 0, lower));
-  // Two titles that only look alike in the code page are two titles.
-  EXPECT_EQ(-1, KeptMark({{"?? Internet", L"\u65E5\u672C Internet"}}, 0,
-                         {"?? Internet", L"\u4E2D\u56FD Internet"}));
-}
-
 TEST(CodePage, ATextIsNarrowedOnlyFaithfully) {
-  struct Case {
+  const struct {
     std::wstring wide;
     bool faithful;
     std::string ansi;
-    std::wstring first;  // the first character the code page lacks
-  };
-  const Case cases[] = {
-      {L"", true, "", L""},
-      {L"Gr\u00FC\u00DFe \u20AC", true, "Gr\xFC\xDF" "e \x80", L""},
-      {L"\u65E5\u672C - X", false, "?? - X", L"\u65E5"},
-      // No look-alike: full-width letters are not "AB".
-      {L"\uFF21\uFF22", false, "??", L"\uFF21"},
-      {L"?", true, "?", L""},
-  };
-  for (const Case& c : cases) {
+  } cases[] = {{L"", true, ""},
+               {L"Gr\u00FC\u00DFe \u20AC?", true, "Gr\xFC\xDF" "e \x80?"},
+               {L"\u65E5\u672C - X", false, "?? - X"},
+               {L"\uFF21\uFF22", false, "??"}};  // no look-alike "AB"
+  for (const auto& c : cases) {
     std::string ansi;
     EXPECT_EQ(c.faithful, NarrowFaithfully(c.wide, ansi)) << c.ansi;
     EXPECT_EQ(c.ansi, ansi);
-    EXPECT_EQ(c.first, FirstCharOutsideCodePage(c.wide)) << c.ansi;
   }
-  // A character beyond U+FFFF is one character, however many "?" it gives.
-  std::string ansi;
-  EXPECT_FALSE(NarrowFaithfully(L"a\U0001F600", ansi));
-  EXPECT_EQ(L"\U0001F600", FirstCharOutsideCodePage(L"a\U0001F600b"));
+  EXPECT_EQ(L"\U0001F600", FirstCharOutsideCodePage(L"\u00E4\U0001F600\u65E5"));
 }
 
-TEST(CodePage, ALossyTitleMeetsNoListButTheOtherRules) {
-  const std::string ie = " - Microsoft Internet Explorer";
-  const std::wstring wie = L" - Microsoft Internet Explorer";
-  RECT small = Sized(300, 300), large = Sized(700, 600);
-  WindowList w = {Front(), WideWin(2, L"\u65E5\u672C" + wie, large),
-                  WideWin(3, L"\u4E2D\u56FD" + wie, small), Win(4, "IEFrame", "??" + ie, small),
-                  WideWin(5, L"Wirklich\u65E5\u672C" + wie, large)};
-  ASSERT_TRUE(w[1].TitleLossy());
-  ASSERT_EQ("??" + ie, w[1].title);
-  // The to-close list matches only the window that really bears "?? - ...".
-  EXPECT_EQ((std::vector<HWND>{H(4)}), Handles(DecideToCloseList(w, {"??" + ie, "??" + ie})));
-  // The never-close list spares only that one; the small lossy window is closed.
-  ScanResult r = DecideScan(w, {"??" + ie}, kNone);
-  EXPECT_EQ((std::vector<HWND>{H(3)}), Handles(r.closes));
-  EXPECT_EQ((std::vector<HWND>{H(4)}), r.spared);
-  EXPECT_EQ(L"\u4E2D\u56FD" + wie, r.closes[0].wideTitle);
-  // A "?" of a word is no character the code page lacks; the rest of the title still counts.
-  EXPECT_EQ(-1, MatchingWordLine(w[4], {"1=Wirklich??"}));
-  EXPECT_EQ(0, MatchingWordLine(w[4], {"1=wirklich"}));
-  EXPECT_EQ(-1, MatchingWordLine(w[4], {"1=lich - M"}));
-  // The open-window list shows it as it is; the log names what the code page lacks.
-  EXPECT_EQ(L"\u65E5\u672C" + wie, OpenBrowserTitles(w)[0].wide);
-  EXPECT_EQ("[U+65E5][U+672C]" + ie, LoggedTitle(w[1].title, w[1].wideTitle));
+TEST(CodePage, ALossyTitleIsSearchedForWordsAsItIsAndLoggedWithCodes) {
+  WindowSnapshot w = Win(2, "IEFrame", "Wirklich?? - M");
+  w.wideTitle = L"Wirklich\u65E5\u672C - M";
+  EXPECT_EQ(-1, MatchingWordLine(w, {"1=Wirklich??", "2=lich - M"}));
+  EXPECT_EQ(0, MatchingWordLine(w, {"1=wirklich"}));
   EXPECT_EQ("a[U+1F600]\xE4", LoggedTitle("a?\xE4", L"a\U0001F600\u00E4"));
-  EXPECT_EQ("??" + ie, LoggedTitle("??" + ie, L""));
 }
 
 TEST(Maximizer, TakesLargeWindowsOnceFromTheFirstIEFrameOn) {
