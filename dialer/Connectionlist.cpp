@@ -2,6 +2,7 @@
 
 #include "DialerOptionsRes.h"
 #include "Dialeroptions.h"
+#include "InputBox.h"
 #include "MsgBox.h"
 #include "Rasclass.h"
 #include "Strings.h"
@@ -19,7 +20,8 @@ Pick DecidePick(const std::string& typed, const std::string* selected,
   return {PickOutcome::Add, *selected};
 }
 
-TFConnectionList::TFConnectionList() : ModalDialog(IDD_CONNECTIONLIST) {}
+// Unicode, so that the edit hands over every character as typed.
+TFConnectionList::TFConnectionList() : ModalDialog(IDD_CONNECTIONLIST, true) {}
 
 void TFConnectionList::OnInit() {
   Label1.Attach(Item(IDT_CL_LABEL1));
@@ -51,7 +53,9 @@ void TFConnectionList::Button1Click() {
   ListBox& trusted = FDialerOptions->ListBox2;
   int marked = ListBox1.Selected();
   std::string selected = ListBox1.Item(marked);
-  Pick pick = DecidePick(Edit1.GetText(), marked >= 0 ? &selected : nullptr, trusted.Items());
+  std::string typed;
+  if (!TypedText(Edit1.hwnd(), hwnd(), typed)) return;
+  Pick pick = DecidePick(typed, marked >= 0 ? &selected : nullptr, trusted.Items());
   switch (pick.outcome) {
     case PickOutcome::NothingChosen:
       AppMessage(Text(txt::PickerNothingMarked));

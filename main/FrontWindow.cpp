@@ -1,6 +1,9 @@
 // Another program's requests to deal with the browser window in front.
 #include "MainWindow.h"
+#include "MsgBox.h"
 #include "PopupRules.h"
+#include "Strings.h"
+#include "TextIds.h"
 
 namespace {
 // The first browser window behind the first top-level window; null when there is none.
@@ -46,6 +49,10 @@ void TFWachtposten_Main::CloseFrontBrowserWindow() {
   if (!CloseRequestOutstanding(front->handle)) SendCloseRequest(front->handle);
   // An empty entry would end the stored list at the next start and hide every entry after it.
   if (front->title.empty()) return;
+  if (front->TitleLossy()) {
+    NoteUnlistableTitle();
+    return;
+  }
   // Never saved over a stored list that could not be read: the window is closed all the same.
   if (!ListsReadable()) {
     PostListsUnreadable();
@@ -59,10 +66,35 @@ void TFWachtposten_Main::KeepFrontBrowserWindow() {
   WindowList windows = TakeWindowSnapshot();
   const WindowSnapshot* front = FrontBrowser(windows);
   if (!front || front->title.empty()) return;
+  if (front->TitleLossy()) {
+    NoteUnlistableTitle();
+    return;
+  }
   if (!ListsReadable()) {
     PostListsUnreadable();
     return;
   }
   ListBox3.Add(front->title);
   UserIni->SaveList(ListBox3, "DontClose");
+}
+
+void TFWachtposten_Main::NoteUnlistableTitle() {
+  // The sender waits for our answer: the box comes from the message loop. Requests that come
+  // before it closes are told by that one box.
+  if (unlistableNotice_) return;
+  unlistableNotice_ = true;
+  PostMessageA(hwnd(), WM_UNLISTABLETITLE, 0, 0);
+}
+
+void TFWachtposten_Main::ShowUnlistableTitleNotice() {
+  struct Showing {
+    TFWachtposten_Main& form;
+    bool wasModal;
+    explicit Showing(TFWachtposten_Main& f) : form(f), wasModal(f.inModal_) { form.inModal_ = true; }
+    ~Showing() {
+      form.inModal_ = wasModal;
+      form.unlistableNotice_ = false;
+    }
+  } showing(*this);
+  AppMessage(Text(txt::TitleNotListable));
 }

@@ -73,7 +73,7 @@ bool IsClosableBrowserClass(const std::string& className) {
 
 HWND BrowserWindowTitled(const std::vector<TopLevelWindow>& frontToBack, const std::string& title) {
   for (const TopLevelWindow& w : frontToBack)
-    if (IsClosableBrowserClass(w.className) && w.title == title) return w.handle;
+    if (IsClosableBrowserClass(w.className) && w.title == title && !w.titleLossy) return w.handle;
   return nullptr;
 }
 
@@ -83,9 +83,12 @@ BOOL CALLBACK CollectBrowserWindow(HWND hwnd, LPARAM lp) {
       [&] {
         // The class first: only browser windows need their title read.
         std::string cls = GetClassNameString(hwnd);
-        if (IsClosableBrowserClass(cls))
+        if (IsClosableBrowserClass(cls)) {
+          std::wstring wide;
+          std::string title = ReadWindowTitle(hwnd, wide);
           reinterpret_cast<std::vector<TopLevelWindow>*>(lp)->push_back(
-              {hwnd, cls, ReadWindowTitle(hwnd)});
+              {hwnd, cls, title, !wide.empty()});
+        }
         return TRUE;
       },
       FALSE);
@@ -294,6 +297,8 @@ void TFWachtposten_Main::Label2Click() {
   std::string title;
   if (marked < 0) {
     refusal = txt::CloseNothingMarked;
+  } else if (ListBox1.ItemAt(marked).Lossy()) {
+    refusal = txt::TitleNotListable;
   } else {
     title = ListBox1.Item(marked);
     if (ListBox3.Contains(title))
@@ -333,6 +338,8 @@ void TFWachtposten_Main::Label3Click() {
   std::string title;
   if (marked < 0) {
     refusal = txt::KeepNothingMarked;
+  } else if (ListBox1.ItemAt(marked).Lossy()) {
+    refusal = txt::TitleNotListable;
   } else {
     title = ListBox1.Item(marked);
     if (ListBox2.Contains(title))

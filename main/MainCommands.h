@@ -21,12 +21,14 @@ struct TopLevelWindow {
   HWND handle;
   std::string className;
   std::string title;
+  bool titleLossy = false;  // the ANSI code page lacks some of its characters (WindowSnapshot)
 };
 
 // "IEFrame" and "CabinetWClass": the windows the marked-window command may close.
 bool IsClosableBrowserClass(const std::string& className);
 // The first browser window, front to back, whose title is exactly `title` (case-sensitive);
-// nullptr when there is none. Another program's window with that title is never chosen.
+// nullptr when there is none. Another program's window with that title is never chosen, nor
+// a window whose lossy title only looks like it.
 HWND BrowserWindowTitled(const std::vector<TopLevelWindow>& frontToBack, const std::string& title);
 // The top-level browser windows now, front to back (other windows are left out).
 std::vector<TopLevelWindow> TopLevelBrowserWindows();

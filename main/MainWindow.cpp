@@ -175,7 +175,9 @@ void TFWachtposten_Main::CreateComponents() {
     c.Attach(CreateChild(me, "BUTTON", "", WS_VISIBLE | BS_GROUPBOX, 8, y, 457, height, id));
   };
   group(GroupBox2, IDC_GroupBox2, 4, 152);
-  ListBox1.Attach(CreateChild(me, "LISTBOX", "", kListStyle, 18, 22, 437, 124, IDC_ListBox1, WS_EX_CLIENTEDGE));
+  // Unicode: it shows a title the ANSI code page cannot hold as it is.
+  ListBox1.Attach(CreateChild(me, "LISTBOX", "", kListStyle, 18, 22, 437, 124, IDC_ListBox1,
+                              WS_EX_CLIENTEDGE, true));
   group(GroupBox1, IDC_GroupBox1, 160, 160);
   ListBox2.Attach(CreateChild(me, "LISTBOX", "", kListStyle, 18, 178, 437, 112, IDC_ListBox2, WS_EX_CLIENTEDGE));
   Label2.Create(me, "", 18, 296, 300, 16, IDC_Label2);
@@ -499,6 +501,9 @@ LRESULT TFWachtposten_Main::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_LISTSUNREADABLE:
       ShowListsUnreadable();
+      return 0;
+    case WM_UNLISTABLETITLE:
+      ShowUnlistableTitleNotice();
       return 0;
   }
   return DefaultHandling(msg, wp, lp);

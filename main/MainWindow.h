@@ -22,6 +22,8 @@ constexpr UINT WM_RUNFRONTREQUEST = WM_APP + 3;
 // Posted to ourselves: a list entry was not made, as User.ini could not be read; the box comes
 // after the handler (3179/3180 come by SendMessage and must be answered at once).
 constexpr UINT WM_LISTSUNREADABLE = WM_APP + 21;
+// Posted to ourselves: tell that a front window's title could not be listed.
+constexpr UINT WM_UNLISTABLETITLE = WM_APP + 11;
 
 extern const char* const kMainWindowClass;  // "TFWachtposten_Main": the launcher finds us by it
 
@@ -118,6 +120,10 @@ class TFWachtposten_Main : public Window {
   void KeepFrontBrowserWindow();
   // 3179 or 3180 arrived: run now, or after the one being handled.
   void FrontWindowRequest(UINT msg);
+  // A request met a title the code page cannot hold: one box says so, once the request is
+  // answered.
+  void NoteUnlistableTitle();
+  void ShowUnlistableTitleNotice();
 
   // Menu commands, list commands and the check timer.
   void OnMenuCommand(int id);
@@ -171,6 +177,7 @@ class TFWachtposten_Main : public Window {
   void RunFrontWindowRequest();
   std::deque<UINT> frontRequests_;  // 3179/3180 waiting for the one in hand
   bool handlingFrontRequest_ = false;
+  bool unlistableNotice_ = false;  // its box is posted or open
 
   bool LoadStoredLists(unsigned long waitMs);
   void ReportUnreadFiles();

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "UserIni.h"
+#include "Window.h"
 
 namespace {
 const char kIEFrame[] = "IEFrame";
@@ -18,6 +20,12 @@ bool Contains(const std::vector<HWND>& v, HWND h) {
 
 bool Contains(const std::vector<std::string>& v, const std::string& s) {
   return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+std::wstring AsciiUpper(std::wstring s) {
+  for (wchar_t& c : s)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  return s;
 }
 
 bool Asked(const std::vector<CloseDecision>& closes, HWND h) {
@@ -75,6 +83,17 @@ int MatchingWordLine(const std::string& title, const std::vector<std::string>& w
   return -1;
 }
 
+int MatchingWordLine(const WindowSnapshot& w, const std::vector<std::string>& wordLines) {
+  if (!w.TitleLossy()) return MatchingWordLine(w.title, wordLines);
+  std::wstring upperTitle = AsciiUpper(w.wideTitle);
+  for (std::size_t i = 0; i < wordLines.size(); ++i) {
+    std::wstring word = Widen(ListLineValue(wordLines[i]));
+    if (word.empty()) continue;
+    if (upperTitle.find(AsciiUpper(word)) != std::wstring::npos) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 ScanResult DecideScan(const WindowList& frontToBack, const std::vector<std::string>& neverClose,
                       const std::vector<std::string>& wordLines, const std::vector<HWND>& skip) {
   ScanResult result;
@@ -89,14 +108,14 @@ ScanResult DecideScan(const WindowList& frontToBack, const std::vector<std::stri
     CloseRule rule;
     if (IsSmallPopup(w))
       rule = CloseRule::SmallWindow;
-    else if (MatchingWordLine(w.title, wordLines) >= 0)
+    else if (MatchingWordLine(w, wordLines) >= 0)
       rule = CloseRule::UnwantedWord;
     else
       continue;
-    if (Contains(neverClose, w.title))
+    if (!w.TitleLossy() && Contains(neverClose, w.title))
       result.spared.push_back(w.handle);
     else
-      result.closes.push_back({w.handle, w.title, rule});
+      result.closes.push_back({w.handle, w.title, rule, w.wideTitle});
   }
   return result;
 }
@@ -107,27 +126,35 @@ std::vector<CloseDecision> DecideToCloseList(const WindowList& frontToBack,
   std::vector<CloseDecision> closes;
   auto find = [&](const char* cls, const std::string& title) -> const WindowSnapshot* {
     for (const WindowSnapshot& w : frontToBack)
-      if (w.className == cls && w.title == title && !Contains(skip, w.handle) &&
-          !Asked(closes, w.handle))
+      if (w.className == cls && w.title == title && !w.TitleLossy() &&
+          !Contains(skip, w.handle) && !Asked(closes, w.handle))
         return &w;
     return nullptr;
   };
   for (const std::string& entry : toClose) {
     const WindowSnapshot* w = find(kIEFrame, entry);
     if (!w) w = find(kCabinet, entry);
-    if (w) closes.push_back({w->handle, entry, CloseRule::ToCloseList});
+    if (w) closes.push_back({w->handle, entry, CloseRule::ToCloseList, std::wstring()});
   }
   return closes;
 }
 
-std::vector<std::string> OpenBrowserTitles(const WindowList& frontToBack) {
-  std::vector<std::string> titles;
+std::vector<ListItem> OpenBrowserTitles(const WindowList& frontToBack) {
+  std::vector<ListItem> titles;
   for (std::size_t i = 1; i < frontToBack.size(); ++i) {
     const WindowSnapshot& w = frontToBack[i];
     if (IsListedClass(w.className) && w.title.find(kSmallTitleWord) != std::string::npos)
-      titles.push_back(w.title);
+      titles.push_back({w.title, w.wideTitle});
   }
   return titles;
+}
+
+int KeptMark(const std::vector<ListItem>& items, int marked, const ListItem& title) {
+  if (marked >= 0 && static_cast<std::size_t>(marked) < items.size() &&
+      items[static_cast<std::size_t>(marked)] == title)
+    return marked;
+  auto at = std::find(items.begin(), items.end(), title);
+  return at == items.end() ? -1 : static_cast<int>(at - items.begin());
 }
 
 std::vector<HWND> DecideMaximize(const WindowList& frontToBack,
@@ -179,6 +206,29 @@ std::string PopupLogLine(const std::string& date, const std::string& time,
   std::replace(oneLine.begin(), oneLine.end(), '\r', ' ');
   std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
   return date + " " + time + " - " + oneLine + "\r\n";
+}
+
+std::string LoggedTitle(const std::string& title, const std::wstring& wideTitle) {
+  if (wideTitle.empty()) return title;
+  std::string out, part;
+  for (std::size_t i = 0; i < wideTitle.size();) {
+    std::size_t len = IS_HIGH_SURROGATE(wideTitle[i]) && i + 1 < wideTitle.size() &&
+                              IS_LOW_SURROGATE(wideTitle[i + 1])
+                          ? 2
+                          : 1;
+    if (NarrowFaithfully(wideTitle.substr(i, len), part)) {
+      out += part;
+    } else {
+      unsigned long code = wideTitle[i];
+      if (len == 2)
+        code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned long>(wideTitle[i + 1]) - 0xDC00);
+      char mark[16];
+      std::snprintf(mark, sizeof mark, "[U+%04lX]", code);
+      out += mark;
+    }
+    i += len;
+  }
+  return out;
 }
 
 void HungWindowMemory::NoteTimeout(HWND h, unsigned long long tick) {

@@ -8,16 +8,24 @@
 #include <vector>
 
 #include "CloseRequest.h"
+#include "Controls.h"
 
 // One top-level window as the walk saw it. Title and rectangle are read only for windows of a
 // browser class (see IsBrowserDetailClass), the show command only where it can decide the
 // small-window rule (MayBeSmallPopup); otherwise they keep these values.
+// The title is held in the ANSI code page, as the lists store titles. Where the code page lacks
+// some of its characters, `wideTitle` holds it as it is and `title` has "?" in their place: two
+// different titles could then look alike, so such a title is never matched against a list nor
+// stored in one. Only no look-alike replaces a character, so the ASCII of `title` is the
+// window's own, and "Internet" or a stop title is found in it as in the title itself.
 struct WindowSnapshot {
   HWND handle = nullptr;
   std::string className;
   std::string title;
   RECT rect = {0, 0, 0, 0};
   UINT showCmd = SW_SHOWNORMAL;
+  std::wstring wideTitle;  // empty when `title` holds the title faithfully
+  bool TitleLossy() const { return !wideTitle.empty(); }
 };
 
 // Top-level windows front to back (windows of no browser class may be left out). Index 0 is
@@ -52,6 +60,9 @@ bool MayBeSmallPopup(const WindowSnapshot& w);
 // The first unwanted word (text after the first "=" of a "key=word" line) whose upper-cased
 // form occurs in the upper-cased title; empty words never match. -1 when none does.
 int MatchingWordLine(const std::string& title, const std::vector<std::string>& wordLines);
+// The same for a window: a lossy title is searched as it is, so that a "?" of a word never
+// stands for a character the code page lacks.
+int MatchingWordLine(const WindowSnapshot& w, const std::vector<std::string>& wordLines);
 
 enum class CloseRule { SmallWindow, UnwantedWord, ToCloseList };
 
@@ -59,6 +70,7 @@ struct CloseDecision {
   HWND handle;
   std::string title;
   CloseRule rule;
+  std::wstring wideTitle;  // as in WindowSnapshot
 };
 
 struct ScanResult {
@@ -68,8 +80,8 @@ struct ScanResult {
 };
 
 // The walk of one tick: every window after the first, down to a stop title, of a scan class.
-// A window a rule takes is closed once, unless its exact title stands in `neverClose`; either
-// way the walk goes on. Windows in `skip` (asked already, or known not to answer) are left out.
+// A window a rule takes is closed once, unless its exact title stands in `neverClose` (a lossy
+// title never does); either way the walk goes on. Windows in `skip` (asked already, or known not to answer) are left out.
 ScanResult DecideScan(const WindowList& frontToBack, const std::vector<std::string>& neverClose,
                       const std::vector<std::string>& wordLines,
                       const std::vector<HWND>& skip = {});
@@ -77,13 +89,18 @@ ScanResult DecideScan(const WindowList& frontToBack, const std::vector<std::stri
 // The to-close list: for each entry, first to last, the first window of class IEFrame with
 // exactly that title, else the first of class CabinetWClass, leaving out windows already asked
 // in this tick (so two entries of one title close two windows, one entry closes one per tick).
+// A window of a lossy title is never taken.
 std::vector<CloseDecision> DecideToCloseList(const WindowList& frontToBack,
                                              const std::vector<std::string>& toClose,
                                              const std::vector<HWND>& skip = {});
 
 // Titles for the open-window list: every window after the first of class IEFrame or
 // CabinetWClass whose title contains "Internet" (case-sensitive), in z-order, duplicates kept.
-std::vector<std::string> OpenBrowserTitles(const WindowList& frontToBack);
+std::vector<ListItem> OpenBrowserTitles(const WindowList& frontToBack);
+// Where the open-window list's mark goes when the list is refreshed: the item it was on, when
+// that is still there with exactly its title, else the first item of exactly its title; -1
+// when there is none (the caller may then look for the title in another letter case).
+int KeptMark(const std::vector<ListItem>& items, int marked, const ListItem& title);
 
 // The browser windows to maximise now: from the first IEFrame window (else the first
 // Internet Explorer_Server window) on, every IEFrame/Internet Explorer_Server window that is
@@ -104,12 +121,17 @@ bool ParseHandleText(const std::string& text, HWND& out);
 // become blanks, so one closed window always gives one line.
 std::string PopupLogLine(const std::string& date, const std::string& time,
                          const std::string& title);
+// A title for the log, which is written in the ANSI code page: a character the code page lacks
+// is written as its code, "[U+65E5]", rather than as a "?" that tells nothing.
+std::string LoggedTitle(const std::string& title, const std::wstring& wideTitle);
 
 // A window's title as the guard reads it wherever it looks at one: into a buffer of 200
 // characters, so at most the first 199. The stored lists hold titles read so; a title read
 // whole would never equal its entry, and would show words the guard must not see.
+// The ANSI form is returned; `wideTitle` gets the title when that form is lossy (see
+// WindowSnapshot), and is emptied otherwise.
 constexpr int kTitleBufferChars = 200;
-std::string ReadWindowTitle(HWND h);
+std::string ReadWindowTitle(HWND h, std::wstring& wideTitle);
 
 // The walk itself (defined with the scan in PopupScan.cpp): the snapshot of the top-level
 // windows front to back that the rules look at: the first window of the z-order and those of a

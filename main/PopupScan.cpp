@@ -41,7 +41,7 @@ WindowSnapshot Describe(HWND hwnd, const std::string& className) {
   w.className = className;
   // The placement, the dearest of these reads, only where it can decide.
   if (IsBrowserDetailClass(w.className)) {
-    w.title = ReadWindowTitle(hwnd);
+    w.title = ReadWindowTitle(hwnd, w.wideTitle);
     // Gone since the lookup: no class, as reading it would have found.
     if (!GetWindowRect(hwnd, &w.rect)) {
       w.className.clear();
@@ -111,10 +111,26 @@ std::string LocaleTime() {
 }
 }  // namespace
 
-std::string ReadWindowTitle(HWND h) {
-  char buf[kTitleBufferChars];
-  int n = GetWindowTextA(h, buf, kTitleBufferChars);
-  return std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+std::string ReadWindowTitle(HWND h, std::wstring& wideTitle) {
+  wchar_t buf[kTitleBufferChars];
+  int n = GetWindowTextW(h, buf, kTitleBufferChars);
+  std::wstring read(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+  std::string title;
+  bool faithful = NarrowFaithfully(read, title);
+  // Where a character takes two bytes, the bytes are bounded too, as the lists' titles were
+  // read; a character is never cut in two.
+  constexpr std::size_t kMaxBytes = kTitleBufferChars - 1;
+  if (title.size() > kMaxBytes) {
+    std::size_t end = 0;
+    while (end < title.size()) {
+      std::size_t step = IsDBCSLeadByte(static_cast<BYTE>(title[end])) ? 2 : 1;
+      if (end + step > kMaxBytes) break;
+      end += step;
+    }
+    title.resize(end);
+  }
+  wideTitle = faithful ? std::wstring() : read;
+  return title;
 }
 
 ClassLookup FindWindowsOfClasses(const std::vector<const char*>& classes) {
@@ -220,7 +236,8 @@ void CarryOutClose(TFWachtposten_Main& form, const CloseDecision& c, bool log) {
   else
     g_hung.NoteTimeout(c.handle, g_tickCount);
   // Only a window that answered can have closed; one that did not may never do so.
-  if (log && outcome == CloseOutcome::Answered) form.LogClosedWindow(c.handle, c.title);
+  if (log && outcome == CloseOutcome::Answered)
+    form.LogClosedWindow(c.handle, LoggedTitle(c.title, c.wideTitle));
 }
 
 // The tick's windows less those gone since the walk (closed earlier in this tick, mostly).
@@ -248,7 +265,7 @@ void TFWachtposten_Main::Timer1Timer() {
     for (const CloseDecision& c : scan.closes) {
       // Another program may have put the title on the never-close list while an earlier close
       // request of this tick was waiting for its answer.
-      if (ListBox3.Contains(c.title)) continue;
+      if (c.wideTitle.empty() && ListBox3.Contains(c.title)) continue;
       CarryOutClose(*this, c, log);
     }
     KillFilteredWindows();
@@ -263,15 +280,19 @@ void TFWachtposten_Main::Timer1Timer() {
 void TFWachtposten_Main::RefreshListBox() {
   int selected = ListBox1.Selected();
   bool hadSelection = selected >= 0;
-  std::string remembered = hadSelection ? ListBox1.Item(selected) : std::string();
+  ListItem remembered = ListBox1.ItemAt(selected);
 
   WindowList own;
   const WindowList& windows = CurrentWindows(own);
-  std::vector<std::string> titles = OpenBrowserTitles(g_tick ? StillOpen(windows) : windows);
+  std::vector<ListItem> titles = OpenBrowserTitles(g_tick ? StillOpen(windows) : windows);
 
   // Rebuilding an unchanged list every second would only flicker and cost.
-  if (titles != ListBox1.Items()) ListBox1.SetItems(titles);
-  int target = hadSelection ? ListBox1.FindExactIgnoringCase(remembered) : -1;
+  if (!ListBox1.SameItems(titles)) ListBox1.SetItems(titles);
+  // The mark stays on its very title: a title in another letter case is another window, and
+  // the commands act on the marked title. Only when that is gone does the case-blind search
+  // of the list box find the nearest.
+  int target = hadSelection ? KeptMark(titles, selected, remembered) : -1;
+  if (hadSelection && target < 0) target = ListBox1.FindExactIgnoringCase(remembered);
   if (target < 0) target = -1;
   if (ListBox1.Selected() != target) ListBox1.Select(target);
 }

@@ -77,4 +77,7 @@ constexpr int DialupMarkLink = 701, DialupWhat = 704, DialupAdvice1 = 705, Dialu
 // notice, a list entry not made, a settings dialog that does not open, a check not done.
 constexpr int FilesUnreadableAtStart = 1100, ListNotSavedUnreadable = 1101,
               SettingsUnreadable = 1102, CheckNotDoneUnreadable = 1103, MasterUnreadable = 1104;
+// Titles and typed texts the ANSI code page cannot hold ("%s" the character; the input box
+// shows 1120 itself, see ui/Guard.h).
+constexpr int CharOutsideCodePage = 1120, TitleNotListable = 1121;
 }  // namespace txt

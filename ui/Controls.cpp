@@ -19,21 +19,29 @@ void ListBox::Attach(HWND h) {
     s.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     items_.push_back(s);
   }
+  wide_.assign(items_.size(), std::wstring());
 }
 
 void ListBox::Clear() {
   SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
   items_.clear();
+  wide_.clear();
 }
 
-int ListBox::Add(const std::string& text) {
-  LRESULT at = SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+int ListBox::Add(const std::string& text) { return Add(ListItem{text, std::wstring()}); }
+
+int ListBox::Add(const ListItem& item) {
+  const std::string& text = item.text;
+  LRESULT at = item.Lossy()
+                   ? SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.wide.c_str()))
+                   : SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   // Our lists are unsorted: an item taken goes last. A refused message answers 0, which is
   // also the right answer for an empty list; there the count tells.
   bool taken = at == Count() &&
                (at != 0 || SendMessageA(hwnd_, LB_GETCOUNT, 0, 0) == 1);
   if (!taken) return at < 0 ? static_cast<int>(at) : LB_ERR;
   items_.push_back(text);
+  wide_.push_back(item.wide);
   return static_cast<int>(at);
 }
 
@@ -42,6 +50,7 @@ bool ListBox::Delete(int index) {
   // The answer is the number of items left.
   if (SendMessageA(hwnd_, LB_DELETESTRING, index, 0) != Count() - 1) return false;
   items_.erase(items_.begin() + index);
+  wide_.erase(wide_.begin() + index);
   return true;
 }
 
@@ -62,6 +71,7 @@ int ListBox::DeleteSelected() {
   if (at == shown) return Delete(at) ? at : -1;
   if (SendMessageA(hwnd_, LB_DELETESTRING, shown, 0) == LB_ERR) return -1;
   items_.erase(items_.begin() + at);
+  wide_.erase(wide_.begin() + at);
   return at;
 }
 
@@ -75,6 +85,33 @@ void ListBox::SetItems(const std::vector<std::string>& items) {
   for (const std::string& s : items) Add(s);
   SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+ListItem ListBox::ItemAt(int index) const {
+  if (index < 0 || index >= Count()) return ListItem();
+  auto i = static_cast<std::size_t>(index);
+  return {items_[i], wide_[i]};
+}
+
+bool ListBox::SameItems(const std::vector<ListItem>& items) const {
+  if (items.size() != items_.size()) return false;
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (items[i].text != items_[i] || items[i].wide != wide_[i]) return false;
+  return true;
+}
+
+void ListBox::SetItems(const std::vector<ListItem>& items) {
+  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  Clear();
+  for (const ListItem& item : items) Add(item);
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+int ListBox::FindExactIgnoringCase(const ListItem& item) const {
+  if (!item.Lossy()) return FindExactIgnoringCase(item.text);
+  return static_cast<int>(SendMessageW(hwnd_, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(item.wide.c_str())));
 }
 
 bool ListBox::Contains(const std::string& text) const {

@@ -21,6 +21,17 @@ class Control {
   HWND hwnd_ = nullptr;
 };
 
+// A list item: its text in the ANSI code page and, where the code page lacks some of its
+// characters, the item as it is, which the list box then shows. `text` has "?" in their place
+// and so may equal another item's: such an item must not be stored or matched by its text.
+struct ListItem {
+  std::string text;
+  std::wstring wide;  // empty when `text` holds the item faithfully
+  bool Lossy() const { return !wide.empty(); }
+  bool operator==(const ListItem& o) const { return text == o.text && wide == o.wide; }
+  bool operator!=(const ListItem& o) const { return !(*this == o); }
+};
+
 // A list box whose items are also kept here: reading them costs no window message. Under Wine
 // every message to a subclassed control (the tool tips subclass ours) costs server calls, and
 // the guard reads its lists every second. Items change only through this class, and only when
@@ -33,6 +44,8 @@ class ListBox : public Control {
   void Clear();
   // The new item's index, or a negative value when the control did not take it.
   int Add(const std::string& text);
+  // A lossy item is shown as it is only by a list box created Unicode (CreateWindowExW).
+  int Add(const ListItem& item);
   // False when the control did not let the item go; then nothing changes.
   bool Delete(int index);
   // Removes the entry the control shows selected, found here by its text; the index it had
@@ -41,6 +54,9 @@ class ListBox : public Control {
   std::string Item(int index) const;
   const std::vector<std::string>& Items() const { return items_; }
   void SetItems(const std::vector<std::string>& items);
+  ListItem ItemAt(int index) const;
+  bool SameItems(const std::vector<ListItem>& items) const;
+  void SetItems(const std::vector<ListItem>& items);
   int Selected() const { return static_cast<int>(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)); }
   void Select(int index) { SendMessageA(hwnd_, LB_SETCURSEL, index, 0); }
   // The list box's own search for a whole item, which ignores case; -1 when none.
@@ -48,11 +64,14 @@ class ListBox : public Control {
     return static_cast<int>(SendMessageA(hwnd_, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                          reinterpret_cast<LPARAM>(text.c_str())));
   }
+  // The same for a lossy item, compared in full.
+  int FindExactIgnoringCase(const ListItem& item) const;
   // Exact, case-sensitive comparison with every item.
   bool Contains(const std::string& text) const;
 
  private:
   std::vector<std::string> items_;
+  std::vector<std::wstring> wide_;  // ListItem::wide of each item
 };
 
 class Edit : public Control {};

@@ -10,6 +10,8 @@ constexpr int kIniWriteErrorText = 900;
 constexpr int kUnexpectedErrorText = 902;
 // The input box's Cancel button.
 constexpr int kCancelText = 904;
+// Typed text refused: "%s" the character the ANSI code page lacks.
+constexpr int kCharOutsideCodePageText = 1120;
 
 void ShowException(const std::exception& e);
 void ShowUnknownException();

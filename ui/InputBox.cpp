@@ -6,6 +6,7 @@
 
 #include "Dialog.h"
 #include "Guard.h"  // also the layer's text IDs
+#include "MsgBox.h"
 #include "Strings.h"
 #include "Window.h"
 
@@ -51,6 +52,7 @@ struct InputState {
   std::string prompt, text;
 };
 
+
 INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   return Guarded(
       [&]() -> INT_PTR {
@@ -67,7 +69,9 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
           auto* st = reinterpret_cast<InputState*>(GetWindowLongPtrA(dlg, DWLP_USER));
-          if (LOWORD(wp) == IDOK && st) st->text = GetWindowTextString(GetDlgItem(dlg, kInputBoxEditId));
+          // A refused text keeps the box open.
+          if (LOWORD(wp) == IDOK && st && !TypedText(GetDlgItem(dlg, kInputBoxEditId), dlg, st->text))
+            return TRUE;
           EndDialog(dlg, LOWORD(wp));
           return TRUE;
         }
@@ -80,6 +84,21 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       INT_PTR(FALSE));
 }
 }  // namespace
+
+bool TypedText(HWND edit, HWND owner, std::string& text) {
+  std::wstring typed = GetWindowTextWide(edit);
+  std::string ansi;
+  if (NarrowFaithfully(typed, ansi)) {
+    text = ansi;
+    return true;
+  }
+  std::wstring message = Widen(Text(kCharOutsideCodePageText));
+  std::size_t at = message.find(L"%s");
+  if (at != std::wstring::npos) message.replace(at, 2, FirstCharOutsideCodePage(typed));
+  MessageBoxW(owner, message.c_str(), Widen(kProductCaption).c_str(), MB_OK);
+  SetFocus(edit);
+  return false;
+}
 
 std::string InputBox(const std::string& caption, const std::string& prompt,
                      const std::string& def, HWND owner) {
@@ -102,7 +121,8 @@ std::string InputBox(const std::string& caption, const std::string& prompt,
   t.Align(4);
 
   InputState st{prompt, def};
-  INT_PTR r = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
+  // Unicode, so that the edit keeps every character as typed and the box can check it.
+  INT_PTR r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
                                       reinterpret_cast<DLGTEMPLATE*>(t.bytes().data()),
                                       owner ? owner : DialogOwner(),
                                       &InputProc, reinterpret_cast<LPARAM>(&st));

@@ -120,6 +120,37 @@ std::wstring Widen(const std::string& ansi) {
   return wide;
 }
 
+bool NarrowFaithfully(const std::wstring& wide, std::string& ansi) {
+  ansi.clear();
+  if (wide.empty()) return true;
+  // A code page of UTF-8 holds every character, and takes no "used default" flag.
+  UINT cp = GetACP();
+  DWORD flags = cp == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL usedDefault = FALSE;
+  BOOL* used = cp == CP_UTF8 ? nullptr : &usedDefault;
+  int units = static_cast<int>(wide.size());
+  int n = WideCharToMultiByte(CP_ACP, flags, wide.data(), units, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return false;
+  ansi.resize(static_cast<std::size_t>(n));
+  n = WideCharToMultiByte(CP_ACP, flags, wide.data(), units, &ansi[0], n, nullptr, used);
+  ansi.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  return n > 0 && !usedDefault;
+}
+
+std::wstring FirstCharOutsideCodePage(const std::wstring& wide) {
+  std::string ignored;
+  for (std::size_t i = 0; i < wide.size();) {
+    std::size_t len = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() &&
+                              IS_LOW_SURROGATE(wide[i + 1])
+                          ? 2
+                          : 1;
+    std::wstring c = wide.substr(i, len);
+    if (!NarrowFaithfully(c, ignored)) return c;
+    i += len;
+  }
+  return std::wstring();
+}
+
 std::string GetClassNameString(HWND hwnd) {
   char buf[256];
   int n = GetClassNameA(hwnd, buf, sizeof buf);
@@ -127,11 +158,14 @@ std::string GetClassNameString(HWND hwnd) {
 }
 
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y,
-                 int w, int h, int id, DWORD exStyle) {
-  HWND child = CreateWindowExA(exStyle, cls, text, WS_CHILD | style, Scale(x), Scale(y),
-                               Scale(x + w) - Scale(x), Scale(y + h) - Scale(y), parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               GetModuleHandleA(nullptr), nullptr);
+                 int w, int h, int id, DWORD exStyle, bool unicode) {
+  int left = Scale(x), top = Scale(y), width = Scale(x + w) - left, height = Scale(y + h) - top;
+  auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+  HWND child = unicode ? CreateWindowExW(exStyle, Widen(cls).c_str(), Widen(text).c_str(),
+                                         WS_CHILD | style, left, top, width, height, parent, menu,
+                                         GetModuleHandleW(nullptr), nullptr)
+                       : CreateWindowExA(exStyle, cls, text, WS_CHILD | style, left, top, width,
+                                         height, parent, menu, GetModuleHandleA(nullptr), nullptr);
   if (child) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
   return child;
 }

@@ -44,10 +44,17 @@ std::string GetWindowTextString(HWND hwnd);
 std::wstring GetWindowTextWide(HWND hwnd);
 // ANSI text (the system code page) as UTF-16.
 std::wstring Widen(const std::string& ansi);
+// UTF-16 text in the ANSI code page, no character replaced by a look-alike. False when the code
+// page lacks a character: `ansi` then has "?" in its place and must not be stored or compared
+// as if it were the text (two different texts can give the same "?" form).
+bool NarrowFaithfully(const std::wstring& wide, std::string& ansi);
+// The first character (one or two UTF-16 units) the ANSI code page lacks; empty when none.
+std::wstring FirstCharOutsideCodePage(const std::wstring& wide);
 std::string GetClassNameString(HWND hwnd);
-// Position and size in 96-dpi pixels, scaled to the screen.
+// Position and size in 96-dpi pixels, scaled to the screen. A Unicode control keeps and shows
+// the characters the ANSI code page lacks.
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y,
-                 int w, int h, int id, DWORD exStyle = 0);
+                 int w, int h, int id, DWORD exStyle = 0, bool unicode = false);
 
 // The screen's dpi, read once.
 int ScreenDpi();

@@ -58,8 +58,10 @@ class Commands : public ::testing::Test {
   }
   std::string Status(HWND main) { return StatusBarText(Child(main, IDC_StatusBar1)); }
   // Marks a title in the list of open windows, once the scan has listed it, and clicks
-  // "close the marked window".
-  void MarkAndClose(HWND main, const std::string& title) {
+  // "close the marked window" (or `link`). With `settle`, a few refreshes of the list first
+  // pass, and the mark must stay on the title.
+  void MarkAndClose(HWND main, const std::string& title, int link = IDC_Label2,
+                    bool settle = false) {
     HWND list = Child(main, IDC_ListBox1);
     int index = -1;
     ASSERT_TRUE(WaitUntil(
@@ -71,8 +73,13 @@ class Commands : public ::testing::Test {
         },
         kStartTimeoutMs));
     ASSERT_TRUE(Send(list, LB_SETCURSEL, static_cast<WPARAM>(index)));
-    HWND label = Child(main, IDC_Label2);
-    ASSERT_TRUE(Post(main, WM_COMMAND, MAKEWPARAM(IDC_Label2, STN_CLICKED),
+    LRESULT at = LB_ERR;
+    auto marked = [&] { return Send(list, LB_GETCURSEL, 0, 0, &at) ? ListBoxItem(list, int(at)) : ""; };
+    if (settle) {
+      EXPECT_FALSE(WaitUntil([&] { return marked() != title; }, 2500)) << marked();
+    }
+    HWND label = Child(main, link);
+    ASSERT_TRUE(Post(main, WM_COMMAND, MAKEWPARAM(link, STN_CLICKED),
                      reinterpret_cast<LPARAM>(label)));
   }
   bool WaitForToClose(HWND main, const std::string& title) {
@@ -178,6 +185,24 @@ TEST_F(Commands, ClosingTheMarkedWindowSparesAnotherProgramsWindowOfTheSameTitle
   EXPECT_NE(std::string::npos,
             dir_.ReadFile("Wachtposten.log").find(std::string(" - ") + kAdTitle))
       << "log: [" << dir_.ReadFile("Wachtposten.log") << "] ini: " << dir_.ReadFile("User.ini");
+}
+
+TEST_F(Commands, TheMarkedWindowIsTheOneOfExactlyThatTitleNotItsCaseTwin) {
+  HWND main = Start("");
+  std::string lower = "werbung - Microsoft Internet Explorer";
+  WindowSpec front = LargeWindow("Notepad", "Editor");
+  front.front = true;
+  // The twin in upper case stands in front of the marked ones.
+  FixtureWindows fx({LargeWindow("IEFrame", lower), LargeWindow("IEFrame", kAdTitle),
+                     LargeWindow("IEFrame", "WERBUNG - Microsoft Internet Explorer"), front});
+  ASSERT_TRUE(fx.ok());
+  MarkAndClose(main, kAdTitle, IDC_Label2, true);
+  ASSERT_TRUE(WaitForWindowGone(fx.window(1), kSendTimeoutMs) && WaitForToClose(main, kAdTitle));
+  MarkAndClose(main, lower, IDC_Label3, true);
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(main, IDC_ListBox3) == std::vector<std::string>{lower}; },
+                        kSendTimeoutMs));
+  EXPECT_TRUE(IsWindow(fx.window(0)) && IsWindow(fx.window(2)));
+  EXPECT_NE(std::string::npos, dir_.ReadFile("User.ini").find(std::string("1=") + kAdTitle));
 }
 
 TEST_F(Commands, AHungBrowserWindowDoesNotFreezeTheGuard) {

@@ -437,7 +437,7 @@ int ListBoxCount(HWND listBox) {
 }
 
 namespace {
-bool ReadListBoxItem(HWND listBox, int index, std::string& out) {
+bool ReadListBoxItem(HWND listBox, int index, std::wstring& out) {
   DWORD_PTR len = 0;
   if (!SendMessageTimeoutW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, kSendFlags,
                            kSendTimeoutMs, &len) ||
@@ -450,9 +450,10 @@ bool ReadListBoxItem(HWND listBox, int index, std::string& out) {
       static_cast<LRESULT>(got) == LB_ERR)
     return false;
   buf.resize(std::min<std::size_t>(static_cast<std::size_t>(got), buf.size()));
-  out = ToAnsi(buf);
+  out = buf;
   return true;
 }
+
 }  // namespace
 
 int ListBoxItemLength(HWND listBox, int index) {
@@ -465,15 +466,21 @@ int ListBoxItemLength(HWND listBox, int index) {
 }
 
 std::string ListBoxItem(HWND listBox, int index) {
-  std::string item;
-  return listBox && ReadListBoxItem(listBox, index, item) ? item : std::string();
+  std::wstring item;
+  return listBox && ReadListBoxItem(listBox, index, item) ? ToAnsi(item) : std::string();
 }
 
 std::vector<std::string> ListBoxItems(HWND listBox) {
   std::vector<std::string> items;
+  for (const std::wstring& item : ListBoxItemsWide(listBox)) items.push_back(ToAnsi(item));
+  return items;
+}
+
+std::vector<std::wstring> ListBoxItemsWide(HWND listBox) {
+  std::vector<std::wstring> items;
   int count = ListBoxCount(listBox);
   for (int i = 0; i < count; ++i) {
-    std::string item;
+    std::wstring item;
     if (!ReadListBoxItem(listBox, i, item)) return {};
     items.push_back(item);
   }

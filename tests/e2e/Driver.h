@@ -149,6 +149,7 @@ std::string ControlText(HWND parent, int controlId);
 // The items of a list box (LB_GETTEXT sent as UTF-16, bounded); empty on failure.
 std::vector<std::string> ListBoxItems(HWND listBox);
 std::vector<std::string> ListBoxItems(HWND parent, int controlId);
+std::vector<std::wstring> ListBoxItemsWide(HWND listBox);
 int ListBoxCount(HWND listBox);  // -1 on failure
 // One item; empty on failure. Under Wine an item of thousands of characters cannot be fetched
 // across processes (the reading fails); ListBoxItemLength still tells its length.
@@ -170,6 +171,7 @@ bool SendTrayMouse(HWND mainWindow, UINT mouseMsg);
 bool RestoreFromTray(HWND mainWindow, DWORD timeoutMs = kSendTimeoutMs);
 
 // FixtureWindows.exe (tests/fixtures): top-level windows of our own for the guard to act on.
+// They are Unicode: SetWindowTextW gives one any title.
 enum class ShowState { Normal, Minimized, Maximized, Hidden };
 struct WindowSpec {
   std::string className = "IEFrame";

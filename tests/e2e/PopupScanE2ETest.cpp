@@ -31,6 +31,7 @@ WindowSpec Browser(const std::string& title, int w = 900, int h = 700,
   return s;
 }
 
+
 // The walk skips the first window of the z-order: a window of no interest stands there.
 WindowSpec FrontWindow() {
   WindowSpec s;
@@ -322,4 +323,40 @@ TEST_F(PopupScan, AHungWindowDoesNotStopTheGuardAndTheLogHoldsEachAnsweringWindo
   std::sort(logged.begin(), logged.end());
   EXPECT_EQ((std::vector<std::string>{"Bleibt Internet", "Hinten Internet", "Spaeter Internet"}),
             logged);
+}
+
+TEST_F(PopupScan, TitlesTheCodePageCannotHoldMeetNoListYetTheRulesWithoutOne) {
+  // "?? - ..." on both lists, as such titles were stored before; "??" as an unwanted word.
+  const std::string lookalike = "??" + std::string(kIE);
+  const std::wstring wie = L" - Microsoft Internet Explorer", japan = L"\u65E5\u672C" + wie;
+  Start("LogAutoPop=1\r\n", Section("Windows", {lookalike}) + Section("DontClose", {lookalike}) +
+                                 Section("BadWords", {"??"}));
+  FixtureWindows f({Browser(lookalike), Browser("", 300, 300), Browser("", 700, 600),
+                    Browser("", 700, 600), FrontWindow()});
+  ASSERT_TRUE(f.ok());
+  SetWindowTextW(f.window(1), (L"\u4E2D\u56FD" + wie).c_str());
+  SetWindowTextW(f.window(2), japan.c_str());
+  SetWindowTextW(f.window(3), (L"Wirklich\u4E2D" + wie).c_str());
+  // Closed: the small window, though "?? - ..." is never to close, and the one that really
+  // bears that title, by the to-close list. Listed and logged as they are.
+  ASSERT_TRUE(WaitForWindowGone(f.window(1), 8000) && WaitForWindowGone(f.window(0), 8000));
+  EXPECT_TRUE(NoMoreRequestsWithin(f, 2, 2500));
+  EXPECT_EQ((std::vector<std::wstring>{L"Wirklich\u4E2D" + wie, japan}),
+            ListBoxItemsWide(Child(main_, IDC_ListBox1)));
+  EXPECT_NE(std::string::npos, dir_.ReadFile("Wachtposten.log").find(" - [U+4E2D][U+56FD] - M"));
+
+  // 3180 lists nothing, 3179 closes but lists nothing; each answers, then a box tells why.
+  std::string user = dir_.ReadFile("User.ini");
+  for (UINT request : {WM_KEEPBROWSER, WM_CLOSEBROWSER}) {
+    LRESULT result = 1;
+    ASSERT_TRUE(Send(main_, request, 0, 0, &result));
+    EXPECT_EQ(0, result);
+    HWND box = WaitForMessageBox(proc_.pid(), kSendTimeoutMs);
+    ASSERT_NE(nullptr, box);
+    EXPECT_NE(std::string::npos, MessageBoxText(box).find("in keine Liste aufgenommen"));
+    ASSERT_TRUE(PressButton(box, IDOK) && WaitForWindowGone(box, kSendTimeoutMs));
+  }
+  EXPECT_TRUE(WaitForWindowGone(f.window(3), kSendTimeoutMs));
+  EXPECT_TRUE(IsWindow(f.window(2)));
+  EXPECT_EQ(user, dir_.ReadFile("User.ini"));
 }

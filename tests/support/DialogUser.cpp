@@ -89,6 +89,22 @@ void AnswerInputBox(const char* text, const DialogMatch& which) {
     Sleep(kPollMs);
 }
 
+void AnswerInputBox(const wchar_t* text, const DialogMatch& which) {
+  HWND box = WaitForDialog(
+      [&](HWND h) { return GetDlgItem(h, kInputBoxEditId) && (!which || which(h)); });
+  if (!box) return;
+  SendDlgItemMessageW(box, kInputBoxEditId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  // Refused, the box stays open under its message box: once that is answered, Cancel.
+  std::vector<HWND> refusal;
+  for (DWORD start = GetTickCount(); IsOpen(box) && refusal.empty() &&
+                                     GetTickCount() - start < kDialogWaitMs; Sleep(kPollMs))
+    refusal = OpenDialogs([box](HWND h) { return GetWindow(h, GW_OWNER) == box; });
+  if (refusal.empty() || !WaitGone(refusal.front())) return;
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  WaitGone(box);
+}
+
 DialogUser::DialogUser(DialogMatch match, std::function<void(HWND)> play, DWORD findTimeoutMs)
     : thread_([this, match, play, findTimeoutMs] {
         HWND dlg = WaitForDialog(match, findTimeoutMs, &stop_);

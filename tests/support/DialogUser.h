@@ -37,6 +37,9 @@ std::vector<std::string> ListItems(HWND list);
 // Types into the input box that is opening (any, or the one `which` picks) and presses OK, or
 // Cancel when `text` is null; returns once the box is gone.
 void AnswerInputBox(const char* text, const DialogMatch& which = nullptr);
+// The same with a text of any characters; when the box refuses it (its message box answered
+// by a MessageBoxWatcher) and stays open, presses Cancel.
+void AnswerInputBox(const wchar_t* text, const DialogMatch& which = nullptr);
 
 // Waits on its own thread for one showing of a dialog, then runs `play` against it.
 class DialogUser {

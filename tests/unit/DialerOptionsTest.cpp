@@ -392,6 +392,8 @@ TEST_F(DialerOptionsTest, ThePickerAddsATypedNameOrAPickedOneThatIsNotTrustedYet
     Click(picker, IDB_CL_BUTTON1);  // nothing typed or selected
     Select(picker, IDC_CL_LISTBOX1, 1);
     Click(picker, IDB_CL_BUTTON1);  // T-Online is trusted already
+    SetDlgItemTextW(picker, IDE_CL_EDIT1, L"\u65E5\u672C");  // would be stored as "??"
+    Click(picker, IDB_CL_BUTTON1);
     seen.openAfterRefusals = IsOpen(picker);
     Type(picker, IDE_CL_EDIT1, "Mein ISP");
     Select(picker, IDC_CL_LISTBOX1, 0);
@@ -425,7 +427,8 @@ TEST_F(DialerOptionsTest, ThePickerAddsATypedNameOrAPickedOneThatIsNotTrustedYet
   EXPECT_TRUE(seen.openAfterRefusals);
   EXPECT_EQ("", seen.editAfterSelect);
   EXPECT_EQ((Items{"Sie m\xFCssen einen Eintrag markieren!",
-                   "Eine Verbindung mit diesem Namen existiert bereits!"}),
+                   "Eine Verbindung mit diesem Namen existiert bereits!",
+                   TextF(txt::CharOutsideCodePage, "?")}),
             boxes.Texts());
   EXPECT_EQ((Items{"T-Online", "t-online", "Arcor"}), seen.trusted);
   EXPECT_EQ((Items{"T-Online", "t-online", "Arcor"}), Stored("WhiteConnections"));

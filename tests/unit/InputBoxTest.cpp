@@ -5,6 +5,11 @@
 
 #include <thread>
 
+#include "DialogUser.h"
+#include "Guard.h"
+#include "MessageBoxWatcher.h"
+#include "Strings.h"
+
 namespace {
 // Plays the user at an input box: waits for it, types `text` (unless null) and presses `button`.
 std::thread Answer(const char* caption, const char* text, int button, std::string* promptSeen) {
@@ -39,4 +44,15 @@ TEST(InputBox, OkGivesTheEditedTextAndCancelTheDefault) {
   user = Answer("Wort", nullptr, IDOK, &prompt);
   EXPECT_EQ("vorgabe", InputBox("Wort", "Ein Wort:", "vorgabe"));
   user.join();
+}
+
+TEST(InputBox, RefusesACharacterTheCodePageLacksButTakesUmlauts) {
+  MessageBoxWatcher boxes;
+  std::thread user([] { AnswerInputBox(L"\u65E5\u672C"); });  // refused, then cancelled
+  EXPECT_EQ("vorgabe", InputBox("Wort", "Ein Wort:", "vorgabe"));
+  user.join();
+  user = std::thread([] { AnswerInputBox(L"Gr\u00FC\u00DFe"); });
+  EXPECT_EQ("Gr\xFC\xDF" "e", InputBox("Wort", "Ein Wort:", ""));
+  user.join();
+  EXPECT_EQ(std::vector<std::string>{TextF(kCharOutsideCodePageText, "?")}, boxes.Texts());
 }

@@ -34,12 +34,14 @@ void Arrow(HWND dlg, bool up) {
   SendMessageA(updown, WM_LBUTTONUP, 0, at);
 }
 
-void AddWord(HWND dlg, const char* typed) {
+template <class Char>
+void AddWord(HWND dlg, const Char* typed) {
   // The click returns only once the box is answered: answer it from another thread.
   std::thread box([typed] { AnswerInputBox(typed, CaptionIs(Text(txt::WordCaption))); });
   Click(dlg, IDT_OPT_LABEL7);
   box.join();
 }
+void AddWord(HWND dlg, std::nullptr_t) { AddWord<char>(dlg, nullptr); }
 
 void RemoveWord(HWND dlg, int index) {
   SendMessageA(List(dlg), LB_SETCURSEL, index, 0);
@@ -241,13 +243,16 @@ TEST_F(OptionsTest, RefusedWordsAndRemovalsLeaveTheListAsItWas) {
     AddWord(dlg, "CASINO");  // the list's search ignores case
     AddWord(dlg, nullptr);   // Cancel
     AddWord(dlg, "");
+    AddWord(dlg, L"\u65E5\u672C");  // would be stored, and match, as "??"
     Click(dlg, IDT_OPT_LABEL8);  // nothing selected
     EXPECT_EQ((std::vector<std::string>{"casino"}), ListItems(List(dlg)));
-    Click(dlg, IDB_OPT_ABBRECHEN);
+    Click(dlg, IDB_OPT_SPEICHERN);
   });
   EXPECT_EQ((std::vector<std::string>{"Bitte nur ein Wort angeben!", "Der Eintrag existiert bereits!",
+                                      TextF(txt::CharOutsideCodePage, "?"),
                                       "Sie m\xFCssen einen Eintrag markieren!"}),
             boxes.Texts());
+  EXPECT_EQ(std::string::npos, ReadFileBytes(dir.File("User.ini")).find('?'));
 }
 
 TEST_F(OptionsTest, LogLinksShowAndDeleteTheLogs) {

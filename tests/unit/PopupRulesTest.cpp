@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "Window.h"
+
 namespace {
 HWND H(int n) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(n)); }
 
@@ -141,9 +143,34 @@ TEST(OpenWindowList, ListsIEFrameAndCabinetTitlesWithInternetInZOrder) {
                   Win(3, "Internet Explorer_Server", "C Internet"),
                   Win(4, "CabinetWClass", "D Internet"), Win(5, "IEFrame", "E internet"),
                   Win(6, "IEFrame", "B Internet")};
-  EXPECT_EQ((std::vector<std::string>{"B Internet", "D Internet", "B Internet"}),
+  EXPECT_EQ((std::vector<ListItem>{{"B Internet", L""}, {"D Internet", L""}, {"B Internet", L""}}),
             OpenBrowserTitles(w));
   EXPECT_TRUE(OpenBrowserTitles({}).empty());
+}
+
+TEST(CodePage, ATextIsNarrowedOnlyFaithfully) {
+  const struct {
+    std::wstring wide;
+    bool faithful;
+    std::string ansi;
+  } cases[] = {{L"", true, ""},
+               {L"Gr\u00FC\u00DFe \u20AC?", true, "Gr\xFC\xDF" "e \x80?"},
+               {L"\u65E5\u672C - X", false, "?? - X"},
+               {L"\uFF21\uFF22", false, "??"}};  // no look-alike "AB"
+  for (const auto& c : cases) {
+    std::string ansi;
+    EXPECT_EQ(c.faithful, NarrowFaithfully(c.wide, ansi)) << c.ansi;
+    EXPECT_EQ(c.ansi, ansi);
+  }
+  EXPECT_EQ(L"\U0001F600", FirstCharOutsideCodePage(L"\u00E4\U0001F600\u65E5"));
+}
+
+TEST(CodePage, ALossyTitleIsSearchedForWordsAsItIsAndLoggedWithCodes) {
+  WindowSnapshot w = Win(2, "IEFrame", "Wirklich?? - M");
+  w.wideTitle = L"Wirklich\u65E5\u672C - M";
+  EXPECT_EQ(-1, MatchingWordLine(w, {"1=Wirklich??", "2=lich - M"}));
+  EXPECT_EQ(0, MatchingWordLine(w, {"1=wirklich"}));
+  EXPECT_EQ("a[U+1F600]\xE4", LoggedTitle("a?\xE4", L"a\U0001F600\u00E4"));
 }
 
 TEST(Maximizer, TakesLargeWindowsOnceFromTheFirstIEFrameOn) {
