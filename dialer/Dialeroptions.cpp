@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <unordered_set>
 
 #include "ConfigIni.h"
 #include "Connectionlist.h"
@@ -20,10 +21,6 @@ TFDialerOptions* FDialerOptions = nullptr;
 namespace {
 const char kBlackNumbers[] = "BlackNumbers";
 const char kWhiteConnections[] = "WhiteConnections";
-
-bool Contains(const std::vector<std::string>& items, const std::string& text) {
-  return std::find(items.begin(), items.end(), text) != items.end();
-}
 }  // namespace
 
 int CheckIntervalItemIndex(int stored) {
@@ -125,8 +122,10 @@ void TFDialerOptions::Button1Click() {
     UserIni->EraseList(kBlackNumbers);
   // A name marked trusted in a warning while the dialog was open stays trusted.
   std::vector<std::string> trusted = ListBox2.Items();
+  std::unordered_set<std::string> known(loadedTrusted_.begin(), loadedTrusted_.end());
+  known.insert(trusted.begin(), trusted.end());
   for (const std::string& name : TrustedConnectionNames(UserIni->file()))
-    if (!Contains(loadedTrusted_, name) && !Contains(trusted, name)) trusted.push_back(name);
+    if (known.insert(name).second) trusted.push_back(name);
   if (!trusted.empty()) {
     UserIni->SaveItems(kWhiteConnections, trusted);
     TrustedConnectionList = trusted;

@@ -53,6 +53,16 @@ bool MayBeSmallPopup(const WindowSnapshot& w);
 // form occurs in the upper-cased title; empty words never match. -1 when none does.
 int MatchingWordLine(const std::string& title, const std::vector<std::string>& wordLines);
 
+// The same match with the words upper-cased once, for many titles against one list.
+class WordMatcher {
+ public:
+  explicit WordMatcher(const std::vector<std::string>& wordLines);
+  int Match(const std::string& title) const;
+
+ private:
+  std::vector<std::pair<std::string, int>> words_;  // upper-cased word, its line's index
+};
+
 enum class CloseRule { SmallWindow, UnwantedWord, ToCloseList };
 
 struct CloseDecision {

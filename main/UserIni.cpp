@@ -16,19 +16,7 @@ TUserIni::TUserIni() : file_(ProgramDir() + "User.ini") {}
 std::vector<std::string> TUserIni::ReadList(const std::string& section) const {
   // One read of the section: a key per profile call would cost time growing with the
   // square of the list's length.
-  std::vector<std::pair<std::string, std::string>> entries = file_.ReadSection(section);
-  std::vector<std::string> items;
-  for (int n = 1;; ++n) {
-    std::string key = std::to_string(n);
-    const std::string* value = nullptr;
-    for (std::size_t i = items.size(); !value && i < entries.size(); ++i)
-      if (entries[i].first == key) value = &entries[i].second;
-    for (std::size_t i = 0; !value && i < entries.size() && i < items.size(); ++i)
-      if (entries[i].first == key) value = &entries[i].second;
-    if (!value || value->empty()) break;
-    items.push_back(*value);
-  }
-  return items;
+  return NumberedItems(file_.ReadSection(section));
 }
 
 void TUserIni::SaveItems(const std::string& section, const std::vector<std::string>& items) {
