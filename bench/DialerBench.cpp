@@ -3,7 +3,11 @@
 // line is reported down; once with the warning closed before each connection, once for
 // redials while the warning stays open. Then, with a line that does not go down, how long the
 // main window takes to answer a sent message, and how often the watch hangs the line up.
-//   DialerBench.exe [connections]   (runs with WINEDLLOVERRIDES=rasapi32=n, the double beside it)
+// Last, with 20,000 entries in each of the lists [BlackNumbers], [WhiteConnections], [Windows]
+// and [BadWords] and a trusted line up: what one poll, one scan tick and one premium-rate
+// check cost, how fast the main window answers while its timers run, and how soon an untrusted
+// line is still hung up.
+//   DialerBench.exe [connections, 0 for the long lists only]   (runs with WINEDLLOVERRIDES=rasapi32=n, the double beside it)
 #include <windows.h>
 #include <ras.h>
 #include <raserror.h>
@@ -12,6 +16,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +25,8 @@
 #include "Driver.h"
 #include "MainWindow.h"
 #include "RasRecords.h"
+#include "Rasclass.h"
+#include "Connection.h"
 
 namespace {
 const char kWarningCaption[] = "Wachtposten & Leitungswart";
@@ -117,6 +124,157 @@ double Median(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
+double Max(const std::vector<double>& v) { return v.empty() ? 0 : *std::max_element(v.begin(), v.end()); }
+
+// Entries in each long list; the one entry that counts stands last, so every match runs
+// through the whole list.
+constexpr int kLongList = 20000;
+// Seconds the answers are watched: longer than the longest check interval tick of 10 s.
+constexpr int kAnswerSeconds = 12;
+constexpr int kLongListConnections = 5;
+
+std::string LongSection(const char* name, const std::string& last,
+                        std::string (*item)(int)) {
+  std::string s = std::string("[") + name + "]\r\n";
+  for (int i = 1; i < kLongList; ++i) s += std::to_string(i) + "=" + item(i) + "\r\n";
+  return s + std::to_string(kLongList) + "=" + last + "\r\n";
+}
+
+// The lines the scenario always holds: the trusted line up, and its phonebook entry, which
+// dials the last of the dangerous prefixes.
+const char kTrustedLine[] =
+    "[Entry1]\r\nName=Home\r\nNumber=0190999\r\n"
+    "[Connection1]\r\nName=Home\r\nHandle=500\r\n";
+
+LRESULT CALLBACK BrowserProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
+
+// Large browser windows that no rule takes, for the scan to match against the lists.
+std::vector<HWND> MakeBrowserWindows(int count) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = &BrowserProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "IEFrame";
+  RegisterClassA(&wc);
+  std::vector<HWND> windows;
+  for (int i = 0; i < count; ++i) {
+    std::string title = "Seite " + std::to_string(i) + " - Microsoft Internet Explorer";
+    windows.push_back(CreateWindowExA(0, "IEFrame", title.c_str(), WS_OVERLAPPEDWINDOW, 20 + i,
+                                      20 + i, 900, 700, nullptr, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr));
+    ShowWindow(windows.back(), SW_SHOWNOACTIVATE);
+  }
+  return windows;
+}
+
+template <typename F>
+double MedianMs(int runs, F f) {
+  std::vector<double> t;
+  for (int i = 0; i < runs; ++i) {
+    double start = e2e::NowMs();
+    f();
+    t.push_back(e2e::NowMs() - start);
+  }
+  return Median(t);
+}
+
+void LongLists() {
+  e2e::ProgramDir dir("Wachtposten long lists bench");
+  SetProgramDirForTests(dir.path());
+  SetEnvironmentVariableA("WP_RAS_SCENARIO", dir.File("scenario.ini").c_str());
+  SetEnvironmentVariableA("WP_RAS_LOG", dir.File("ras.log").c_str());
+  // The timed check every 10 s and a check at start, as a careful user would have it.
+  dir.WriteFile("Config.ini", "[Configuration]\r\nDF\xDCLookUp=1\r\n0190CheckInterval=1\r\n"
+                              "0190CheckOnStartUp=1\r\n");
+  dir.WriteFile("User.ini",
+                LongSection("BlackNumbers", "0190", [](int i) { return "0" + std::to_string(200000 + i); }) +
+                LongSection("WhiteConnections", "Home", [](int i) { return "Netz " + std::to_string(i); }) +
+                LongSection("Windows", "Werbung", [](int i) { return "Fenster " + std::to_string(i); }) +
+                LongSection("BadWords", "casino", [](int i) { return "wort" + std::to_string(i); }));
+  dir.WriteFile("scenario.ini", kTrustedLine);
+  RasObject.EnumEntries();
+  std::vector<HWND> browsers = MakeBrowserWindows(10);
+
+  double startMs = e2e::NowMs();
+  TFWachtposten_Main form;
+  form.FormCreate();
+  double started = e2e::NowMs() - startMs;
+  std::printf("Lists of %d entries each, a trusted line up, %u browser windows: start %.0f ms; "
+              "one poll %.1f ms, one scan tick %.1f ms, one premium-rate check %.1f ms "
+              "(medians)\n",
+              kLongList, static_cast<unsigned>(browsers.size()), started,
+              MedianMs(5, [&] { form.TimerEnumConnTimer(); }),
+              MedianMs(5, [&] { form.Timer1Timer(); }),
+              MedianMs(5, [] { TFCheck0190::Check(false); }));
+
+  // The longest run of each timer's work while the answers are watched.
+  double longest[3] = {0, 0, 0};
+  std::atomic<bool> watching{true};
+  Timer* timers[3] = {&form.TimerEnumConn, &form.Timer1, &form.Timer2};
+  for (int i = 0; i < 3; ++i) {
+    std::function<void()> work = timers[i]->OnTimer;
+    timers[i]->OnTimer = [work, &most = longest[i], &watching] {
+      double start = e2e::NowMs();
+      work();
+      if (watching) most = std::max(most, e2e::NowMs() - start);
+    };
+  }
+  std::vector<double> answers;
+  std::vector<Sample> untrusted;
+  std::atomic<bool> done{false};
+  std::thread player([&] {
+    for (double start = e2e::NowMs(); e2e::NowMs() - start < kAnswerSeconds * 1000.0;) {
+      double sent = e2e::NowMs();
+      DWORD_PTR answer = 0;
+      SendMessageTimeoutA(form.hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+      answers.push_back(e2e::NowMs() - sent);
+      Sleep(10);
+    }
+    watching = false;
+    for (int i = 0; i < kLongListConnections; ++i) {
+      Sleep(static_cast<DWORD>(std::rand() % 500));
+      int handle = 4000 + i;
+      std::string hangUp = "HangUp 0 " + std::to_string(handle) + "\r\n";
+      double start = e2e::NowMs();
+      e2e::WriteFileBytes(dir.File("scenario.ini"),
+                          std::string(kTrustedLine) + "[Connection2]\r\nName=Dialer\r\nHandle=" +
+                              std::to_string(handle) + "\r\nHangUpDelay=" +
+                              std::to_string(kLineDownMs) + "\r\n");
+      Sample s;
+      e2e::WaitUntil([&] {
+        return e2e::ReadFileBytes(dir.File("ras.log")).find(hangUp) != std::string::npos;
+      }, 10000, 1);
+      s.toHangUp = e2e::NowMs() - start;
+      e2e::WaitUntil([&] { return LineDown(handle); }, 10000, 1);
+      s.toDown = e2e::NowMs() - start;
+      untrusted.push_back(s);
+      e2e::WaitUntil([] { return !Warnings().empty(); }, 10000, 5);
+      for (HWND w : Warnings()) PostMessageA(w, WM_CLOSE, 0, 0);
+      e2e::WaitUntil([] { return Warnings().empty(); }, 10000, 5);
+    }
+    e2e::WriteFileBytes(dir.File("scenario.ini"), "");
+    done = true;
+  });
+  while (!done) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(1);
+  }
+  player.join();
+  form.TimerEnumConn.SetEnabled(false);
+  for (HWND h : browsers) DestroyWindow(h);
+  SetProgramDirForTests("");
+  std::printf("  answers to a sent message over %d s, the watch, scan and check timers running: "
+              "%u answers, median %.0f ms, max %.0f ms; longest poll %.0f ms, scan tick %.0f ms, "
+              "check %.0f ms\n",
+              kAnswerSeconds, static_cast<unsigned>(answers.size()), Median(answers), Max(answers),
+              longest[0], longest[1], longest[2]);
+  std::vector<double> hangUp;
+  for (const Sample& s : untrusted) hangUp.push_back(s.toHangUp);
+  std::printf("  untrusted line beside the trusted one: to RasHangUp median %.0f ms, max %.0f ms "
+              "(%d lines)\n",
+              Median(hangUp), Max(hangUp), kLongListConnections);
+}
+
 void Print(const char* what, const std::vector<Sample>& samples) {
   std::vector<double> hangUp, down;
   for (const Sample& s : samples) {
@@ -128,14 +286,8 @@ void Print(const char* what, const std::vector<Sample>& samples) {
               what, Median(hangUp), *std::max_element(hangUp.begin(), hangUp.end()),
               Median(down), *std::max_element(down.begin(), down.end()));
 }
-}  // namespace
 
-int main(int argc, char** argv) {
-  int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-  if (!GetProcAddress(LoadLibraryA("rasapi32.dll"), "WpRasDouble")) {
-    std::fprintf(stderr, "the dial-up double is not loaded (WINEDLLOVERRIDES=rasapi32=n?)\n");
-    return 1;
-  }
+void Connections(int count) {
   e2e::ProgramDir dir("Wachtposten dialer bench");
   SetProgramDirForTests(dir.path());
   SetEnvironmentVariableA("WP_RAS_SCENARIO", dir.File("scenario.ini").c_str());
@@ -143,7 +295,6 @@ int main(int argc, char** argv) {
   dir.WriteFile("Config.ini", "[Configuration]\r\nDF\xDCLookUp=1\r\n");
   dir.WriteFile("User.ini", "[WhiteConnections]\r\n1=Home\r\n");
   dir.WriteFile("scenario.ini", "");
-  std::srand(7);
 
   TFWachtposten_Main form;
   std::vector<Sample> closed, behindWarning;
@@ -188,5 +339,17 @@ int main(int argc, char** argv) {
               kStuckLineSeconds, form.TimerEnumConn.Interval(), stuck.longestAfterWait,
               stuck.longest, static_cast<unsigned>(stuck.hangUps),
               kStuckLineSeconds * 1000 / static_cast<int>(form.TimerEnumConn.Interval()));
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  int count = argc > 1 ? std::max(0, std::atoi(argv[1])) : 20;
+  if (!GetProcAddress(LoadLibraryA("rasapi32.dll"), "WpRasDouble")) {
+    std::fprintf(stderr, "the dial-up double is not loaded (WINEDLLOVERRIDES=rasapi32=n?)\n");
+    return 1;
+  }
+  std::srand(7);
+  if (count > 0) Connections(count);
+  LongLists();
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <ras.h>
 
 #include <cstring>
+#include <unordered_set>
 
 #include "AppPaths.h"
 #include "Check0190Res.h"
@@ -43,21 +44,6 @@ class RunningCheck {
   RunningCheck& operator=(const RunningCheck&) = delete;
 };
 
-// A list of User.ini: keys "1", "2", ... up to the first empty or missing value.
-std::vector<std::string> NumberedList(const IniFile::Entries& entries) {
-  std::vector<std::string> items;
-  for (int n = 1;; ++n) {
-    std::string key = std::to_string(n), value;
-    for (const auto& entry : entries) {
-      if (entry.first == key) {
-        value = entry.second;
-        break;
-      }
-    }
-    if (value.empty()) return items;
-    items.push_back(value);
-  }
-}
 
 std::vector<PhonebookEntry> EnumeratedEntries() {
   std::vector<PhonebookEntry> entries;
@@ -99,11 +85,13 @@ CheckFinding FindDangerousEntry(const std::vector<PhonebookEntry>& entries,
                                 const std::vector<std::string>& prefixes,
                                 const std::vector<std::string>& trusted) {
   CheckFinding finding;
+  // One walk of the trusted list, however long, for all entries.
+  std::unordered_set<std::string> untrusted;
+  for (const PhonebookEntry& e : entries) untrusted.insert(e.name);
+  for (const std::string& t : trusted) untrusted.erase(t);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const PhonebookEntry& e = entries[i];
-    bool isTrusted = false;
-    for (const std::string& t : trusted) isTrusted = isTrusted || t == e.name;
-    if (isTrusted) continue;
+    if (!untrusted.count(e.name)) continue;
     for (const std::string& prefix : prefixes) {
       if (HoldsDangerousPrefix(e.localNumber, prefix) || HoldsDangerousPrefix(e.areaCode, prefix)) {
         finding.entry = static_cast<int>(i);
@@ -139,7 +127,7 @@ bool TFCheck0190::Check(bool reportNothingFound) {
   for (const auto& entry : trusted)
     if (!entry.second.empty()) trustedNames.push_back(entry.second);
   CheckFinding finding =
-      FindDangerousEntry(EnumeratedEntries(), NumberedList(prefixes), trustedNames);
+      FindDangerousEntry(EnumeratedEntries(), NumberedItems(prefixes), trustedNames);
   if (finding.entry >= 0)
     AppMessage(Text(txt::CheckWarningBefore) + finding.prefix + Text(txt::CheckWarningAfter));
   else if (reportNothingFound)

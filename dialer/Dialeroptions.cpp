@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <unordered_set>
 
 #include "ConfigIni.h"
 #include "Connectionlist.h"
@@ -21,10 +22,6 @@ TFDialerOptions* FDialerOptions = nullptr;
 namespace {
 const char kBlackNumbers[] = "BlackNumbers";
 const char kWhiteConnections[] = "WhiteConnections";
-
-bool Contains(const std::vector<std::string>& items, const std::string& text) {
-  return std::find(items.begin(), items.end(), text) != items.end();
-}
 }  // namespace
 
 int CheckIntervalItemIndex(int stored) {
@@ -147,11 +144,10 @@ void TFDialerOptions::Button1Click() {
     UserIni->EraseList(kBlackNumbers);
   // A name marked trusted in a warning while the dialog was open stays trusted.
   std::vector<std::string> trusted = ListBox2.Items();
-  for (const auto& entry : stored) {
-    const std::string& name = entry.second;
-    if (!name.empty() && !Contains(loadedTrusted_, name) && !Contains(trusted, name))
-      trusted.push_back(name);
-  }
+  std::unordered_set<std::string> known(loadedTrusted_.begin(), loadedTrusted_.end());
+  known.insert(trusted.begin(), trusted.end());
+  for (const auto& entry : stored)
+    if (!entry.second.empty() && known.insert(entry.second).second) trusted.push_back(entry.second);
   if (!trusted.empty()) {
     UserIni->SaveItems(kWhiteConnections, trusted);
     TrustedConnectionList = trusted;

@@ -3,6 +3,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 
 // After windows.h: libjpeg's Windows configuration takes windows.h's `boolean` (unsigned char).
 #include <jpeglib.h>
@@ -138,14 +139,14 @@ std::vector<std::string> TrustedConnectionNames(const IniFile& userIni) {
 std::string TrustedNameKey(const std::vector<std::pair<std::string, std::string>>& section,
                            const std::string& name) {
   if (name.empty()) return std::string();
-  for (const auto& entry : section)
+  std::unordered_set<std::string> taken;
+  for (const auto& entry : section) {
     if (entry.second == name) return std::string();
+    if (!entry.second.empty()) taken.insert(entry.first);
+  }
   for (int n = 1;; ++n) {
     std::string key = std::to_string(n);
-    bool taken = false;
-    for (const auto& entry : section)
-      if (entry.first == key && !entry.second.empty()) taken = true;
-    if (!taken) return key;
+    if (!taken.count(key)) return key;
   }
 }
 

@@ -200,17 +200,15 @@ void TConfigIni::ReportStartupWriteError() {
 }
 
 void TConfigIni::Set0190CheckInterval(int value, bool on) {
-  if (!on || value == 0) {
-    // Switched off for the next start: the timer keeps its state and interval until then.
-    file_.WriteInteger(kConfigSection, "0190CheckInterval", 0);
-    return;
-  }
-  file_.WriteInteger(kConfigSection, "0190CheckInterval", value);
-  int interval = NormalizedCheckInterval(value);
+  // Held and applied before the write, which may be refused: activation trusts the timer to
+  // hold the interval held here.
+  checkInterval_ = on ? NormalizedCheckInterval(value) : 0;
   if (targets_.checkTimer) {
-    targets_.checkTimer->SetInterval(static_cast<UINT>(interval) * kCheckIntervalUnitMs);
-    targets_.checkTimer->SetEnabled(ScanningActive != 0);
+    if (checkInterval_ != 0)
+      targets_.checkTimer->SetInterval(static_cast<UINT>(checkInterval_) * kCheckIntervalUnitMs);
+    targets_.checkTimer->SetEnabled(checkInterval_ != 0 && ScanningActive != 0);
   }
+  file_.WriteInteger(kConfigSection, "0190CheckInterval", checkInterval_ != 0 ? value : 0);
 }
 
 void TConfigIni::ShowCheckInterval() {

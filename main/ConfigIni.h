@@ -63,8 +63,8 @@ class TConfigIni {
   bool GetDeleteTempFilesOnStartUp() const { return deleteTempFiles_; }
   bool GetDeleteTypedURLsOnStartUp() const { return deleteTypedUrls_; }
   int GetExclusivWindowCount() const { return windowCount_; }
-  // The check interval as read at start, in units of 10 s; 0 when off.
-  int StartupCheckInterval() const { return checkInterval_; }
+  // The check interval in units of 10 s, as read at start or set since; 0 when off.
+  int CheckInterval() const { return checkInterval_; }
 
   void SetLogAutoPop(bool on);
   void SetLogFilteredPop(bool on);
@@ -87,7 +87,7 @@ class TConfigIni {
   void SetDeleteTempFilesOnStartUp(bool on);
   void SetDeleteTypedURLsOnStartUp(bool on);
   // On: stores value and sets the check timer to every value x 10 s, running while the guard
-  // is active. Off (or a value of 0): stores 0 and stops the timer.
+  // is active. Off (or a value of 0): stores 0 and stops the timer; activation leaves it off.
   void Set0190CheckInterval(int value, bool on);
   // Puts the interval stored in Config.ini into the dialer options' CheckBox7 and ComboBox1.
   void ShowCheckInterval();

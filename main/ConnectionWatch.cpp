@@ -136,8 +136,10 @@ std::string ConnectionLogLine(const std::string& date, const std::string& time,
 }
 
 bool IsTrustedConnection(const StringList& trusted, const std::string& entryName) {
+  // Compared in place: the list is read anew for every report and may be long.
   return std::any_of(trusted.begin(), trusted.end(), [&](const std::string& line) {
-    return ListLineValue(line) == entryName;
+    std::string::size_type eq = line.find('=');
+    return eq == std::string::npos ? line == entryName : line.compare(eq + 1, line.npos, entryName) == 0;
   });
 }
 

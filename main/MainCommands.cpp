@@ -127,7 +127,8 @@ Cleanup CleanupOfCommand(int id) {
 void Activate(TFWachtposten_Main& f) {
   f.StatusBar1.SetSimpleText(Text(txt::StatusActive));
   ScanningActive = 1;
-  f.Timer2.SetEnabled(true);
+  // The timed check only at a stored interval, which its timer holds already.
+  f.Timer2.SetEnabled(Config->CheckInterval() != 0);
   f.TimerEnumConn.SetEnabled(true);
   if (Config->GetExclusivWindow()) f.IExplorer1.SetEnabled(true);
   f.SetTrayImage(1);

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "UserIni.h"
 #include "Window.h"
@@ -73,13 +76,17 @@ bool IsSmallPopup(const WindowSnapshot& w) {
   return MayBeSmallPopup(w) && w.showCmd != SW_SHOWMINIMIZED && w.showCmd != SW_SHOWMAXIMIZED;
 }
 
-int MatchingWordLine(const std::string& title, const std::vector<std::string>& wordLines) {
-  std::string upperTitle = AsciiUpper(title);
+WordMatcher::WordMatcher(const std::vector<std::string>& wordLines) {
   for (std::size_t i = 0; i < wordLines.size(); ++i) {
     std::string word = ListLineValue(wordLines[i]);
-    if (word.empty()) continue;
-    if (upperTitle.find(AsciiUpper(word)) != std::string::npos) return static_cast<int>(i);
+    if (!word.empty()) words_.emplace_back(AsciiUpper(std::move(word)), static_cast<int>(i));
   }
+}
+
+int WordMatcher::Match(const std::string& title) const {
+  std::string upperTitle = AsciiUpper(title);
+  for (const auto& word : words_)
+    if (upperTitle.find(word.first) != std::string::npos) return word.second;
   return -1;
 }
 
@@ -94,9 +101,15 @@ int MatchingWordLine(const WindowSnapshot& w, const std::vector<std::string>& wo
   return -1;
 }
 
+int MatchingWordLine(const std::string& title, const std::vector<std::string>& wordLines) {
+  return WordMatcher(wordLines).Match(title);
+}
+
 ScanResult DecideScan(const WindowList& frontToBack, const std::vector<std::string>& neverClose,
                       const std::vector<std::string>& wordLines, const std::vector<HWND>& skip) {
   ScanResult result;
+  // The words are prepared once for all windows of the tick, when the first one needs them.
+  std::optional<WordMatcher> words;
   for (std::size_t i = 1; i < frontToBack.size(); ++i) {
     const WindowSnapshot& w = frontToBack[i];
     if (!IsScanClass(w.className)) continue;
@@ -106,12 +119,13 @@ ScanResult DecideScan(const WindowList& frontToBack, const std::vector<std::stri
     }
     if (Contains(skip, w.handle) || Asked(result.closes, w.handle)) continue;
     CloseRule rule;
-    if (IsSmallPopup(w))
+    if (IsSmallPopup(w)) {
       rule = CloseRule::SmallWindow;
-    else if (MatchingWordLine(w, wordLines) >= 0)
+    } else {
+      if (!words) words.emplace(wordLines);
+      if (w.TitleLossy() ? MatchingWordLine(w, wordLines) < 0 : words->Match(w.title) < 0) continue;
       rule = CloseRule::UnwantedWord;
-    else
-      continue;
+    }
     if (!w.TitleLossy() && Contains(neverClose, w.title))
       result.spared.push_back(w.handle);
     else
@@ -123,18 +137,28 @@ ScanResult DecideScan(const WindowList& frontToBack, const std::vector<std::stri
 std::vector<CloseDecision> DecideToCloseList(const WindowList& frontToBack,
                                              const std::vector<std::string>& toClose,
                                              const std::vector<HWND>& skip) {
-  std::vector<CloseDecision> closes;
-  auto find = [&](const char* cls, const std::string& title) -> const WindowSnapshot* {
-    for (const WindowSnapshot& w : frontToBack)
-      if (w.className == cls && w.title == title && !w.TitleLossy() &&
-          !Contains(skip, w.handle) && !Asked(closes, w.handle))
-        return &w;
-    return nullptr;
+  // The windows each title may close, in the order they are taken (IEFrame windows front to
+  // back, then folder windows), so an entry costs one look-up, not a walk of all windows.
+  struct Candidates {
+    std::vector<HWND> windows;
+    std::size_t next = 0;
   };
+  std::unordered_map<std::string, Candidates> byTitle;
+  std::unordered_set<HWND> asked(skip.begin(), skip.end());
+  for (const char* cls : {kIEFrame, kCabinet})
+    for (const WindowSnapshot& w : frontToBack)
+      if (w.className == cls && !w.TitleLossy() && !asked.count(w.handle))
+        byTitle[w.title].windows.push_back(w.handle);
+  std::vector<CloseDecision> closes;
   for (const std::string& entry : toClose) {
-    const WindowSnapshot* w = find(kIEFrame, entry);
-    if (!w) w = find(kCabinet, entry);
-    if (w) closes.push_back({w->handle, entry, CloseRule::ToCloseList, std::wstring()});
+    auto at = byTitle.find(entry);
+    if (at == byTitle.end()) continue;
+    Candidates& c = at->second;
+    while (c.next < c.windows.size() && asked.count(c.windows[c.next])) ++c.next;
+    if (c.next == c.windows.size()) continue;
+    HWND h = c.windows[c.next++];
+    asked.insert(h);
+    closes.push_back({h, entry, CloseRule::ToCloseList, std::wstring()});
   }
   return closes;
 }

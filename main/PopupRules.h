@@ -64,6 +64,16 @@ int MatchingWordLine(const std::string& title, const std::vector<std::string>& w
 // stands for a character the code page lacks.
 int MatchingWordLine(const WindowSnapshot& w, const std::vector<std::string>& wordLines);
 
+// The same match with the words upper-cased once, for many titles against one list.
+class WordMatcher {
+ public:
+  explicit WordMatcher(const std::vector<std::string>& wordLines);
+  int Match(const std::string& title) const;
+
+ private:
+  std::vector<std::pair<std::string, int>> words_;  // upper-cased word, its line's index
+};
+
 enum class CloseRule { SmallWindow, UnwantedWord, ToCloseList };
 
 struct CloseDecision {

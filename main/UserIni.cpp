@@ -26,16 +26,7 @@ bool TUserIni::ReadList(const std::string& section, std::vector<std::string>& it
   // square of the list's length.
   IniFile::Entries entries;
   if (!file_.TryReadSection(section, entries, waitMs)) return false;
-  for (int n = 1;; ++n) {
-    std::string key = std::to_string(n);
-    const std::string* value = nullptr;
-    for (std::size_t i = items.size(); !value && i < entries.size(); ++i)
-      if (entries[i].first == key) value = &entries[i].second;
-    for (std::size_t i = 0; !value && i < entries.size() && i < items.size(); ++i)
-      if (entries[i].first == key) value = &entries[i].second;
-    if (!value || value->empty()) break;
-    items.push_back(*value);
-  }
+  items = NumberedItems(entries);
   return true;
 }
 

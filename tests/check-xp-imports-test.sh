@@ -19,6 +19,10 @@ sed 's/\$/\r/' "$list" >"$work/post-xp-apis.txt"|"$canary"|kernel32.dll!GetTickC
 : >"$work/post-xp-apis.txt"|"$canary"|lists no function
 grep '^#' "$list" >"$work/post-xp-apis.txt"|"$canary"|lists no function
 sed 's/\t/ /' "$list" >"$work/post-xp-apis.txt"|"$canary"|not "dll<TAB>function"
+sed 's/GetTickCount64/GetTick Count64/' "$list" >"$work/post-xp-apis.txt"|"$canary"|GetTick Count64
+sed 's/GetTickCount64\$/GetTickCount64 /' "$list" >"$work/post-xp-apis.txt"|"$canary"|kernel32.dll!GetTickCount64
+sed 's/^\([a-z]\)/ \1/' "$list" >"$work/post-xp-apis.txt"|"$canary"|kernel32.dll!GetTickCount64
+sed 's/^kernel32\.dll/KERNEL32.DLL/' "$list" >"$work/post-xp-apis.txt"|"$canary"|kernel32.dll!GetTickCount64
 true|"$canary"|is missing
 cp "$list" "$work/"||no file to check
 cp "$list" "$work/"|"$list"|cannot read it

@@ -4,7 +4,9 @@
 
 #include <cctype>
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <unordered_set>
 
 EIniWriteError::EIniWriteError(const std::string& path)
@@ -75,18 +77,67 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
 }
 
 namespace {
-// A key name as the profile functions compare it: blind to case.
+// A key name as the profile functions compare it: blind to case. Plain ASCII names, the
+// numbered keys of every list among them, are folded here; a system call for each of 20,000
+// keys would cost more than the read of the whole section.
 std::string FoldedKey(const std::string& key) {
   std::string folded = key;
-  if (!folded.empty()) CharLowerBuffA(&folded[0], static_cast<DWORD>(folded.size()));
+  bool ascii = true;
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  }
+  if (!ascii) CharLowerBuffA(&folded[0], static_cast<DWORD>(folded.size()));
   return folded;
 }
 
-std::string Trimmed(const std::string& s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return s.substr(b, e - b);
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The entries of a section block as the system lists them ("key=value" lines, each ending in a
+// zero, the block in two). A list of 20,000 entries is read at every poll of the connection
+// watch, so a line costs its entry and no more: the keys are folded in one copy of the whole
+// block, and a key seen before is found in an open-addressed table of entry numbers.
+std::vector<std::pair<std::string, std::string>> ParsedSection(const char* block, std::size_t n) {
+  std::string folded(block, n);
+  bool ascii = true;
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  }
+  if (!ascii && n > 0) CharLowerBuffA(&folded[0], static_cast<DWORD>(n));
+
+  std::size_t lines = 0;
+  for (const char* p = block; p < block + n && *p; p += std::strlen(p) + 1) ++lines;
+  std::size_t slotCount = 16;
+  while (slotCount < 2 * lines) slotCount *= 2;
+  std::vector<std::uint32_t> slots(slotCount, 0);  // entry number + 1; 0 is free
+  std::vector<std::string_view> keys;              // the kept entries' folded keys
+  keys.reserve(lines);
+  std::vector<std::pair<std::string, std::string>> entries;
+  entries.reserve(lines);
+
+  for (const char* p = block; p < block + n && *p; p += std::strlen(p) + 1) {
+    const char* eq = std::strchr(p, '=');
+    if (!eq) continue;
+    const char *kb = p, *ke = eq;
+    while (kb < ke && IsBlank(*kb)) ++kb;
+    while (ke > kb && IsBlank(ke[-1])) --ke;
+    std::string_view key(folded.data() + (kb - block), static_cast<std::size_t>(ke - kb));
+    std::size_t slot = std::hash<std::string_view>()(key) & (slotCount - 1);
+    while (slots[slot] != 0 && keys[slots[slot] - 1] != key) slot = (slot + 1) & (slotCount - 1);
+    if (slots[slot] != 0) continue;  // a repeated key keeps its first value
+    slots[slot] = static_cast<std::uint32_t>(keys.size() + 1);
+    keys.push_back(key);
+    const char *vb = eq + 1, *ve = vb + std::strlen(vb);
+    while (vb < ve && IsBlank(*vb)) ++vb;
+    while (ve > vb && IsBlank(ve[-1])) --ve;
+    if (ve - vb >= 2 && (*vb == '"' || *vb == '\'') && ve[-1] == *vb) {
+      ++vb;
+      --ve;
+    }
+    entries.emplace_back(std::string(kb, ke), std::string(vb, ve));
+  }
+  return entries;
 }
 }  // namespace
 
@@ -158,18 +209,7 @@ bool IniFile::TryReadSection(const std::string& section, Entries& entries,
     if (n < buf.size() - 2 || buf.size() >= (1u << 28)) break;
     buf.resize(buf.size() * 4);
   }
-  std::unordered_set<std::string> seen;
-  for (const char* p = buf.data(); p < buf.data() + n && *p; p += std::strlen(p) + 1) {
-    const char* eq = std::strchr(p, '=');
-    if (!eq) continue;
-    std::string key = Trimmed(std::string(p, eq));
-    if (!seen.insert(FoldedKey(key)).second) continue;
-    std::string value = Trimmed(eq + 1);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
-      value = value.substr(1, value.size() - 2);
-    entries.emplace_back(key, value);
-  }
+  entries = ParsedSection(buf.data(), n);
   return true;
 }
 
@@ -205,6 +245,26 @@ void IniFile::ReplaceSection(const std::string& section,
   block += '\0';
   if (!FreeForWriting(path_) || !WritePrivateProfileSectionA(section.c_str(), block.data(), path_.c_str()))
     throw EIniWriteError(path_);
+}
+
+std::vector<std::string> NumberedItems(
+    const std::vector<std::pair<std::string, std::string>>& entries) {
+  // Each entry put in its place by its number, not a walk of the section for each key: lists
+  // run to 20,000 entries. Only a key that is the number's own decimal text counts ("01" is
+  // not "1"), and a list of n entries can reach no number beyond n.
+  std::vector<const std::string*> byNumber(entries.size() + 1, nullptr);
+  for (const auto& entry : entries) {
+    const std::string& key = entry.first;
+    if (key.empty() || key.size() > 9 || key[0] == '0' ||
+        key.find_first_not_of("0123456789") != std::string::npos)
+      continue;
+    std::size_t number = std::stoul(key);
+    if (number < byNumber.size() && !byNumber[number]) byNumber[number] = &entry.second;
+  }
+  std::vector<std::string> items;
+  for (std::size_t n = 1; n < byNumber.size() && byNumber[n] && !byNumber[n]->empty(); ++n)
+    items.push_back(*byNumber[n]);
+  return items;
 }
 
 std::string ProfileValueFor(const std::string& value) {

@@ -88,6 +88,11 @@ class IniFile {
   std::string path_;
 };
 
+// The items of a numbered list among a section's entries (as ReadSection gives them): the
+// values of the keys "1", "2", ... up to the first that is empty or missing.
+std::vector<std::string> NumberedItems(
+    const std::vector<std::pair<std::string, std::string>>& entries);
+
 // Strict decimal parse of a whole text (optional sign, digits, nothing else, 32-bit range).
 bool ParseInt32(const std::string& text, int& out);
 

@@ -73,6 +73,24 @@ TEST(IniFile, SectionKeysAreListedOnceInFileOrder) {
   EXPECT_TRUE(ini.ReadSectionKeys("Missing").empty());
 }
 
+TEST(IniFile, ASectionReadsAsTheSystemReadsEachOfItsKeys) {
+  TempDir dir;
+  IniFile ini(dir.File("User.ini"));
+  // Blanks, quotes, a repeated key, case twins (an umlaut's too) and lines that are no entry.
+  WriteFileBytes(ini.path(), "[S]\r\n 4 = d \r\n1=a\r\nX=\"q \"\r\n1=dup\r\nK\xC4=u\r\nx=twin\r\n"
+                             "k\xE4=twin\r\n2='s'\r\nnone\r\n3=\r\n5=a=b\r\n");
+  std::vector<std::pair<std::string, std::string>> expected = {
+      {"4", "d"}, {"1", "a"}, {"X", "q "}, {"K\xC4", "u"}, {"2", "s"}, {"3", ""}, {"5", "a=b"}};
+  EXPECT_EQ(expected, ini.ReadSection("S"));
+  for (const auto& entry : expected)
+    EXPECT_EQ(ini.ReadString("S", entry.first, "?"), entry.second) << entry.first;
+  // The numbered list among them: "1", "2", ... up to the first empty or missing value.
+  EXPECT_EQ((std::vector<std::string>{"a", "s"}), NumberedItems(expected));
+  EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}),
+            NumberedItems({{"3", "c"}, {"01", "x"}, {"+2", "y"}, {"2", "b"}, {"1", "a"}}));
+  EXPECT_TRUE(NumberedItems({{"2", "b"}, {"11", "k"}}).empty());
+}
+
 TEST(IniFile, RefusedWritesThrowAndNameTheFile) {
   TempDir dir;
   // A directory where the file should be: the system refuses every write.

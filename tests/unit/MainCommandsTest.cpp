@@ -84,7 +84,8 @@ struct MainCommandsTest : ::testing::Test {
   void ExpectActive(TFWachtposten_Main& form, bool active, bool counter) {
     EXPECT_EQ(active ? 1 : 0, ScanningActive);
     EXPECT_EQ(active ? "aktiviert ..." : "deaktiviert ...", form.StatusBar1.SimpleText());
-    EXPECT_EQ(active, form.Timer2.Enabled());
+    // No check interval is stored here: the timed check stays off in either state.
+    EXPECT_FALSE(form.Timer2.Enabled());
     EXPECT_EQ(active, form.TimerEnumConn.Enabled());
     EXPECT_EQ(counter, form.IExplorer1.Enabled());
     EXPECT_EQ(form.ImageList1[active ? 1 : 0], form.TrayIcon1.Icon());
@@ -212,6 +213,44 @@ TEST_F(MainCommandsTest, WithPiSSwitchingAndQuittingNeedNoPassword) {
   HWND h = form.hwnd();
   EXPECT_FALSE(Command(form, ID_N2, {}).found);
   EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(MainCommandsTest, TheTimedCheckRunsOnlyAtItsStoredIntervalWhateverSwitchesTheGuardOn) {
+  struct Case {
+    const char* stored;
+    int setWhileOff, setWhileOn;  // Set0190CheckInterval while deactivated, then while active
+    UINT expectedMs;              // the timer after activation by each menu item; 0: off
+  };
+  const Case cases[] = {
+      {"0", -1, -1, 0},       // the check never switched on: activation leaves it off
+      {"3", -1, -1, 30000},   // the stored interval, as at start
+      {"0", 20, -1, 200000},  // switched on while deactivated: runs from the activation
+      {"3", -1, 0, 0},        // switched off while active: stops, and activation leaves it
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored + std::string(" ") + std::to_string(c.setWhileOff) + " " +
+                 std::to_string(c.setWhileOn));
+    WriteConfig(std::string("PiS=1\r\n0190CheckInterval=") + c.stored + "\r\n");
+    ScanningActive = 1;
+    TFWachtposten_Main form;
+    EXPECT_EQ(std::string(c.stored) != "0", form.Timer2.Enabled());
+    if (c.setWhileOn >= 0) {
+      Config->Set0190CheckInterval(c.setWhileOn, c.setWhileOn != 0);
+      EXPECT_FALSE(form.Timer2.Enabled());
+    }
+    for (int activate : {ID_aktivieren1, ID_aktivieren2}) {
+      form.OnMenuCommand(ID_deaktivieren1);
+      EXPECT_FALSE(form.Timer2.Enabled());
+      if (c.setWhileOff >= 0) Config->Set0190CheckInterval(c.setWhileOff, true);
+      EXPECT_FALSE(form.Timer2.Enabled());
+      form.OnMenuCommand(activate);
+      ASSERT_EQ(1, ScanningActive);
+      EXPECT_EQ(c.expectedMs != 0, form.Timer2.Enabled());
+      if (c.expectedMs) {
+        EXPECT_EQ(c.expectedMs, form.Timer2.Interval());
+      }
+    }
+  }
 }
 
 TEST_F(MainCommandsTest, TheWindowLimitSwitchedOnWhileDeactivatedClosesNothing) {
