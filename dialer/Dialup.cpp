@@ -152,7 +152,9 @@ std::string TrustedNameKey(const std::vector<std::pair<std::string, std::string>
 
 TrustMark MarkConnectionTrusted(IniFile& userIni, const std::string& name) {
   if (name.empty()) return TrustMark::NoName;
-  std::string key = TrustedNameKey(userIni.ReadSection(kWhiteConnections), name);
+  IniFile::Entries trusted;
+  if (!userIni.TryReadSection(kWhiteConnections, trusted)) return TrustMark::Unreadable;
+  std::string key = TrustedNameKey(trusted, name);
   if (key.empty()) return TrustMark::AlreadyTrusted;
   userIni.WriteString(kWhiteConnections, key, name);
   return TrustMark::Marked;
@@ -284,6 +286,13 @@ void TFDialUp::Label6Click() {
   TrustMark mark = MarkConnectionTrusted(userIni, BlockedEntryName_);
   if (mark == TrustMark::NoName) {
     SysMessage(RawText(txt::DialupNoName + BlockedLanguageOffset_));
+    return;
+  }
+  if (mark == TrustMark::Unreadable) {
+    std::string text = RawText(txt::ListNotSavedUnreadable + BlockedLanguageOffset_);
+    std::string::size_type at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, userIni.path());
+    SysMessage(text);
     return;
   }
   SysMessage(RawText(txt::DialupMarked + BlockedLanguageOffset_));

@@ -43,9 +43,10 @@ std::vector<std::string> TrustedConnectionNames(const IniFile& userIni);
 std::string TrustedNameKey(const std::vector<std::pair<std::string, std::string>>& section,
                            const std::string& name);
 
-enum class TrustMark { Marked, AlreadyTrusted, NoName };
+enum class TrustMark { Marked, AlreadyTrusted, NoName, Unreadable };
 // Adds the name to [WhiteConnections] of this User.ini with one write. A failed write throws
-// EIniWriteError and leaves the file as it was.
+// EIniWriteError and leaves the file as it was. A file held by another program beyond the wait
+// is not written: the key would be chosen blind and could take an entry's place.
 TrustMark MarkConnectionTrusted(IniFile& userIni, const std::string& name);
 
 // Warns that the connection of a phonebook entry that is not trusted has just been hung up,

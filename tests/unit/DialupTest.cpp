@@ -158,6 +158,20 @@ TEST(DialupTrustedKey, FirstFreeKeyWithoutTouchingStoredNames) {
   EXPECT_EQ("", TrustedNameKey({{"1", "A"}}, ""));
 }
 
+TEST(DialupTrustedKey, AListHeldByAnotherProgramIsNotWrittenBlind) {
+  // Held past the read's wait but not the write's: a key chosen from the empty read would
+  // have taken the place of "Home".
+  TempDir dir;
+  IniFile user(dir.File("User.ini"));
+  user.WriteString("WhiteConnections", "1", "Home");
+  {
+    HeldFile held(user.path(), 1500);
+    ASSERT_TRUE(held.Held());
+    EXPECT_EQ(TrustMark::Unreadable, MarkConnectionTrusted(user, "Dialer"));
+  }
+  EXPECT_EQ((IniFile::Entries{{"1", "Home"}}), user.ReadSection("WhiteConnections"));
+}
+
 TEST_F(DialupTest, GermanDialogClosedByButton1ChangesNothing) {
   MessageBoxWatcher boxes;
   DialupSeen seen = Show(0, "T-Online & Co", {Action::Button1});
