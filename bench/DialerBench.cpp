@@ -62,6 +62,15 @@ bool LineDown(int handle) {
 }
 
 // A connection of the untrusted entry "Dialer" appears at a random phase of the poll timer.
+// Runs this thread's messages, the guard's timers among them, until `done`.
+void PumpUntil(const std::atomic<bool>& done) {
+  while (!done) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(1);
+  }
+}
+
 Sample Connect(const e2e::ProgramDir& dir, int handle) {
   Sleep(static_cast<DWORD>(std::rand() % 500));
   std::string hangUp = "HangUp 0 " + std::to_string(handle) + "\r\n";
@@ -254,11 +263,7 @@ void LongLists() {
     e2e::WriteFileBytes(dir.File("scenario.ini"), "");
     done = true;
   });
-  while (!done) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    Sleep(1);
-  }
+  PumpUntil(done);
   player.join();
   form.TimerEnumConn.SetEnabled(false);
   for (HWND h : browsers) DestroyWindow(h);
@@ -319,11 +324,7 @@ void Connections(int count) {
     for (HWND w : Warnings()) PostMessageA(w, WM_CLOSE, 0, 0);
     done = true;
   });
-  while (!done) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    Sleep(1);
-  }
+  PumpUntil(done);
   player.join();
   form.TimerEnumConn.SetEnabled(false);
   SetProgramDirForTests("");

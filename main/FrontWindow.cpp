@@ -40,6 +40,21 @@ void TFWachtposten_Main::RunFrontWindowRequest() {
     KeepFrontBrowserWindow();
 }
 
+bool TFWachtposten_Main::MayListFrontTitle(const WindowSnapshot& front) {
+  // A title the code page cannot hold would be stored as question marks; a list that could
+  // not be read would be saved over the stored one. Either way a box says so, after the
+  // launcher's request is answered.
+  if (front.TitleLossy()) {
+    NoteUnlistableTitle();
+    return false;
+  }
+  if (!ListsReadable()) {
+    PostListsUnreadable();
+    return false;
+  }
+  return true;
+}
+
 void TFWachtposten_Main::CloseFrontBrowserWindow() {
   WindowList windows = TakeWindowSnapshot();
   const WindowSnapshot* front = FrontBrowser(windows);
@@ -49,15 +64,8 @@ void TFWachtposten_Main::CloseFrontBrowserWindow() {
   if (!CloseRequestOutstanding(front->handle)) SendCloseRequest(front->handle);
   // An empty entry would end the stored list at the next start and hide every entry after it.
   if (front->title.empty()) return;
-  if (front->TitleLossy()) {
-    NoteUnlistableTitle();
-    return;
-  }
-  // Never saved over a stored list that could not be read: the window is closed all the same.
-  if (!ListsReadable()) {
-    PostListsUnreadable();
-    return;
-  }
+  // The window is closed all the same.
+  if (!MayListFrontTitle(*front)) return;
   ListBox2.Add(front->title);
   UserIni->SaveList(ListBox2, "Windows");
 }
@@ -66,14 +74,7 @@ void TFWachtposten_Main::KeepFrontBrowserWindow() {
   WindowList windows = TakeWindowSnapshot();
   const WindowSnapshot* front = FrontBrowser(windows);
   if (!front || front->title.empty()) return;
-  if (front->TitleLossy()) {
-    NoteUnlistableTitle();
-    return;
-  }
-  if (!ListsReadable()) {
-    PostListsUnreadable();
-    return;
-  }
+  if (!MayListFrontTitle(*front)) return;
   ListBox3.Add(front->title);
   UserIni->SaveList(ListBox3, "DontClose");
 }

@@ -52,6 +52,8 @@ enum ControlId : int {
 
 // The main window: three lists of window titles, a status line, a tray icon, the menus and
 // the timers that drive the guard.
+struct WindowSnapshot;
+
 class TFWachtposten_Main : public Window {
  public:
   TFWachtposten_Main();
@@ -123,6 +125,8 @@ class TFWachtposten_Main : public Window {
   // A request met a title the code page cannot hold: one box says so, once the request is
   // answered.
   void NoteUnlistableTitle();
+  // Whether the front window's title may go on a list now; tells the user when not.
+  bool MayListFrontTitle(const WindowSnapshot& front);
   void ShowUnlistableTitleNotice();
 
   // Menu commands, list commands and the check timer.

@@ -95,12 +95,15 @@ void AnswerInputBox(const wchar_t* text, const DialogMatch& which) {
   if (!box) return;
   SendDlgItemMessageW(box, kInputBoxEditId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  // Refused, the box stays open under its message box: once that is answered, Cancel.
+  // Refused, the box stays open under its message box: once that is answered, Cancel. A box
+  // still open is cancelled in any case (after a refusal slower than the wait, too): a test
+  // must never be left waiting on it.
   std::vector<HWND> refusal;
   for (DWORD start = GetTickCount(); IsOpen(box) && refusal.empty() &&
                                      GetTickCount() - start < kDialogWaitMs; Sleep(kPollMs))
     refusal = OpenDialogs([box](HWND h) { return GetWindow(h, GW_OWNER) == box; });
-  if (refusal.empty() || !WaitGone(refusal.front())) return;
+  if (!refusal.empty()) WaitGone(refusal.front());
+  if (!IsOpen(box)) return;
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   WaitGone(box);
 }
