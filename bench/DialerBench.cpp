@@ -71,12 +71,16 @@ void PumpUntil(const std::atomic<bool>& done) {
   }
 }
 
-Sample Connect(const e2e::ProgramDir& dir, int handle) {
+// Brings up an untrusted line "Dialer" beside `alreadyUp` (scenario sections of the lines up
+// already, numbered from 1) at a random moment and measures the guard's answer.
+Sample Connect(const e2e::ProgramDir& dir, int handle, const std::string& alreadyUp = "",
+               int slot = 1) {
   Sleep(static_cast<DWORD>(std::rand() % 500));
   std::string hangUp = "HangUp 0 " + std::to_string(handle) + "\r\n";
   double start = e2e::NowMs();
   e2e::WriteFileBytes(dir.File("scenario.ini"),
-                      "[Connection1]\r\nName=Dialer\r\nHandle=" + std::to_string(handle) +
+                      alreadyUp + "[Connection" + std::to_string(slot) +
+                          "]\r\nName=Dialer\r\nHandle=" + std::to_string(handle) +
                           "\r\nHangUpDelay=" + std::to_string(kLineDownMs) + "\r\n");
   Sample s;
   e2e::WaitUntil([&] {
@@ -240,22 +244,7 @@ void LongLists() {
     }
     watching = false;
     for (int i = 0; i < kLongListConnections; ++i) {
-      Sleep(static_cast<DWORD>(std::rand() % 500));
-      int handle = 4000 + i;
-      std::string hangUp = "HangUp 0 " + std::to_string(handle) + "\r\n";
-      double start = e2e::NowMs();
-      e2e::WriteFileBytes(dir.File("scenario.ini"),
-                          std::string(kTrustedLine) + "[Connection2]\r\nName=Dialer\r\nHandle=" +
-                              std::to_string(handle) + "\r\nHangUpDelay=" +
-                              std::to_string(kLineDownMs) + "\r\n");
-      Sample s;
-      e2e::WaitUntil([&] {
-        return e2e::ReadFileBytes(dir.File("ras.log")).find(hangUp) != std::string::npos;
-      }, 10000, 1);
-      s.toHangUp = e2e::NowMs() - start;
-      e2e::WaitUntil([&] { return LineDown(handle); }, 10000, 1);
-      s.toDown = e2e::NowMs() - start;
-      untrusted.push_back(s);
+      untrusted.push_back(Connect(dir, 4000 + i, kTrustedLine, 2));
       e2e::WaitUntil([] { return !Warnings().empty(); }, 10000, 5);
       for (HWND w : Warnings()) PostMessageA(w, WM_CLOSE, 0, 0);
       e2e::WaitUntil([] { return Warnings().empty(); }, 10000, 5);
