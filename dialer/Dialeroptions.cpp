@@ -54,12 +54,7 @@ PrefixAdd DecidePrefixAdd(const std::vector<std::string>& listed, const std::str
 TFDialerOptions::TFDialerOptions() : ModalDialog(IDD_DIALEROPTIONS) {}
 
 INT_PTR TFDialerOptions::RunModal(HWND owner) {
-  std::string unreadable;
-  if (!StoredFilesReadable(kIniHeldWaitMs, unreadable)) {
-    AppMessage(TextF(txt::SettingsUnreadable, unreadable));
-    return IDCANCEL;
-  }
-  return ModalDialog::RunModal(owner);
+  return SettingsMayOpen() ? ModalDialog::RunModal(owner) : IDCANCEL;
 }
 
 void TFDialerOptions::OnInit() {

@@ -100,12 +100,7 @@ TFOptions::TFOptions() : ModalDialog(IDD_OPTIONS) {
 }
 
 INT_PTR TFOptions::RunModal(HWND owner) {
-  std::string unreadable;
-  if (!StoredFilesReadable(kIniHeldWaitMs, unreadable)) {
-    AppMessage(TextF(txt::SettingsUnreadable, unreadable));
-    return IDCANCEL;
-  }
-  return ModalDialog::RunModal(owner);
+  return SettingsMayOpen() ? ModalDialog::RunModal(owner) : IDCANCEL;
 }
 
 void TFOptions::AttachControls() {
