@@ -72,13 +72,6 @@ bool StoredFilesReadable(unsigned long waitMs, std::string& unreadable) {
   return unreadable.empty();
 }
 
-bool SettingsMayOpen() {
-  std::string unreadable;
-  if (StoredFilesReadable(kIniHeldWaitMs, unreadable)) return true;
-  AppMessage(TextF(txt::SettingsUnreadable, unreadable));
-  return false;
-}
-
 std::string MenuItemText(HMENU menu, int id) {
   char buf[256];
   int n = GetMenuStringA(menu, static_cast<UINT>(id), buf, sizeof buf, MF_BYCOMMAND);

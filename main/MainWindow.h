@@ -213,8 +213,6 @@ int StartupLanguageOffset(const std::string& configPath, bool* read = nullptr,
 // stored ones (a file not read so far is read again) and both files can be read now, each
 // waited for up to waitMs. Otherwise unreadable names the file.
 bool StoredFilesReadable(unsigned long waitMs, std::string& unreadable);
-// StoredFilesReadable for a settings dialog about to open; when not, a box names the file.
-bool SettingsMayOpen();
 
 // Text of a menu item of ours, for tests and the language switch.
 std::string MenuItemText(HMENU menu, int id);

@@ -25,11 +25,30 @@ bool Contains(const std::vector<std::string>& v, const std::string& s) {
   return std::find(v.begin(), v.end(), s) != v.end();
 }
 
-std::wstring AsciiUpper(std::wstring s) {
-  for (wchar_t& c : s)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-  return s;
-}
+// Each byte of the ANSI code page as its capital, as the system upper-cases the character and
+// only where the capital is one byte of the code page. A code page of more than one byte per
+// character keeps its other bytes: they may be parts of a character.
+struct UpperTable {
+  unsigned char byte[256];
+  UpperTable() {
+    for (int b = 0; b < 256; ++b) byte[b] = static_cast<unsigned char>(b);
+    for (int b = 'a'; b <= 'z'; ++b) byte[b] = static_cast<unsigned char>(b - 'a' + 'A');
+    CPINFO info;
+    if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize != 1) return;
+    for (int b = 0x80; b < 256; ++b) {
+      char in = static_cast<char>(b);
+      wchar_t wide = 0;
+      if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &in, 1, &wide, 1) != 1) continue;
+      CharUpperBuffW(&wide, 1);
+      char out[4];
+      BOOL lossy = FALSE;
+      if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &wide, 1, out, sizeof out, nullptr,
+                              &lossy) == 1 &&
+          !lossy)
+        byte[b] = static_cast<unsigned char>(out[0]);
+    }
+  }
+};
 
 bool Asked(const std::vector<CloseDecision>& closes, HWND h) {
   for (const CloseDecision& c : closes)
@@ -56,9 +75,14 @@ bool IsStopTitle(const std::string& title) {
          title == "about:blank - Microsoft Internet Explorer";
 }
 
-std::string AsciiUpper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+std::string UpperCase(std::string s) {
+  static const UpperTable table;
+  for (char& c : s) c = static_cast<char>(table.byte[static_cast<unsigned char>(c)]);
+  return s;
+}
+
+std::wstring UpperCase(std::wstring s) {
+  if (!s.empty()) CharUpperBuffW(&s[0], static_cast<DWORD>(s.size()));
   return s;
 }
 
@@ -79,26 +103,33 @@ bool IsSmallPopup(const WindowSnapshot& w) {
 WordMatcher::WordMatcher(const std::vector<std::string>& wordLines) {
   for (std::size_t i = 0; i < wordLines.size(); ++i) {
     std::string word = ListLineValue(wordLines[i]);
-    if (!word.empty()) words_.emplace_back(AsciiUpper(std::move(word)), static_cast<int>(i));
+    if (!word.empty()) words_.emplace_back(UpperCase(std::move(word)), static_cast<int>(i));
   }
 }
 
 int WordMatcher::Match(const std::string& title) const {
-  std::string upperTitle = AsciiUpper(title);
+  std::string upperTitle = UpperCase(title);
   for (const auto& word : words_)
     if (upperTitle.find(word.first) != std::string::npos) return word.second;
   return -1;
 }
 
-int MatchingWordLine(const WindowSnapshot& w, const std::vector<std::string>& wordLines) {
-  if (!w.TitleLossy()) return MatchingWordLine(w.title, wordLines);
-  std::wstring upperTitle = AsciiUpper(w.wideTitle);
-  for (std::size_t i = 0; i < wordLines.size(); ++i) {
-    std::wstring word = Widen(ListLineValue(wordLines[i]));
-    if (word.empty()) continue;
-    if (upperTitle.find(AsciiUpper(word)) != std::wstring::npos) return static_cast<int>(i);
+int WordMatcher::Match(const WindowSnapshot& w) const {
+  if (!w.TitleLossy()) return Match(w.title);
+  if (!widened_) {
+    // Upper-cased again: a letter whose capital the code page lacks is still small here.
+    for (const auto& word : words_)
+      wideWords_.emplace_back(UpperCase(Widen(word.first)), word.second);
+    widened_ = true;
   }
+  std::wstring upperTitle = UpperCase(w.wideTitle);
+  for (const auto& word : wideWords_)
+    if (upperTitle.find(word.first) != std::wstring::npos) return word.second;
   return -1;
+}
+
+int MatchingWordLine(const WindowSnapshot& w, const std::vector<std::string>& wordLines) {
+  return WordMatcher(wordLines).Match(w);
 }
 
 int MatchingWordLine(const std::string& title, const std::vector<std::string>& wordLines) {
@@ -123,7 +154,7 @@ ScanResult DecideScan(const WindowList& frontToBack, const std::vector<std::stri
       rule = CloseRule::SmallWindow;
     } else {
       if (!words) words.emplace(wordLines);
-      if (w.TitleLossy() ? MatchingWordLine(w, wordLines) < 0 : words->Match(w.title) < 0) continue;
+      if (words->Match(w) < 0) continue;
       rule = CloseRule::UnwantedWord;
     }
     if (!w.TitleLossy() && Contains(neverClose, w.title))

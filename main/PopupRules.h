@@ -44,8 +44,11 @@ inline bool IsBrowserDetailClass(const std::string& cls) { return IsScanClass(cl
 // The two titles at which the scan's walk stops.
 bool IsStopTitle(const std::string& title);
 
-// Only the ASCII letters a to z change; umlauts and other bytes stay as they are.
-std::string AsciiUpper(std::string s);
+// Every letter of the ANSI code page as its capital (\xFC as \xDC, \xE9 as \xC9, a as A),
+// where the code page holds that capital; other bytes stay as they are. The wide form does the
+// same for every letter.
+std::string UpperCase(std::string s);
+std::wstring UpperCase(std::wstring s);
 
 // Width plus height under this is small; this or more is large.
 constexpr int kSmallWindowBound = 1035;
@@ -57,8 +60,8 @@ bool IsSmallPopup(const WindowSnapshot& w);
 // The same rule but for the show command: the walk reads the placement only where this holds.
 bool MayBeSmallPopup(const WindowSnapshot& w);
 
-// The first unwanted word (text after the first "=" of a "key=word" line) whose upper-cased
-// form occurs in the upper-cased title; empty words never match. -1 when none does.
+// The first unwanted word (text after the first "=" of a "key=word" line) that occurs in the
+// title in any letter case (see UpperCase); empty words never match. -1 when none does.
 int MatchingWordLine(const std::string& title, const std::vector<std::string>& wordLines);
 // The same for a window: a lossy title is searched as it is, so that a "?" of a word never
 // stands for a character the code page lacks.
@@ -69,9 +72,14 @@ class WordMatcher {
  public:
   explicit WordMatcher(const std::vector<std::string>& wordLines);
   int Match(const std::string& title) const;
+  // A lossy title is searched in its wide form (see MatchingWordLine above).
+  int Match(const WindowSnapshot& w) const;
 
  private:
   std::vector<std::pair<std::string, int>> words_;  // upper-cased word, its line's index
+  // The words widened, made when the first lossy title is met.
+  mutable std::vector<std::pair<std::wstring, int>> wideWords_;
+  mutable bool widened_ = false;
 };
 
 enum class CloseRule { SmallWindow, UnwantedWord, ToCloseList };

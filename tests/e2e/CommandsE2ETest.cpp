@@ -96,10 +96,16 @@ class Commands : public ::testing::Test {
 };
 }  // namespace
 
-TEST_F(Commands, TheHelpPageShipsBesideTheProgram) {
+// Both interfaces open the one page: it declares its charset, and its top leads to each part.
+TEST_F(Commands, TheHelpPageShipsBesideTheProgramInBothLanguages) {
   std::string page = ReadFileBytes(ProductDir() + "Wachtposten.html");
   EXPECT_NE(std::string::npos, page.find("<html lang=\"de\">"));
-  EXPECT_NE(std::string::npos, page.find("Master-Passwort"));
+  EXPECT_NE(std::string::npos, page.find("charset=utf-8"));
+  for (const char* part : {"de", "en"}) {
+    EXPECT_NE(std::string::npos, page.find(std::string("<a name=\"") + part + "\">")) << part;
+    EXPECT_NE(std::string::npos, page.find(std::string("href=\"#") + part + "\"")) << part;
+  }
+  EXPECT_LT(page.find("href=\"#en\""), page.find("<h1>"));
 }
 
 TEST_F(Commands, QuitWithPiSEndsTheProgramWithoutAsking) {

@@ -156,7 +156,7 @@ TEST_F(PopupScan, SmallWindowRuleAtItsEdges) {
   EXPECT_TRUE(NoMoreRequestsWithin(f, 3, 2500));
 }
 
-TEST_F(PopupScan, UnwantedWordsIgnoreAsciiCaseOnlyAndCloseAWindowOnceWithOneLogLine) {
+TEST_F(PopupScan, UnwantedWordsIgnoreLetterCaseAndCloseAWindowOnceWithOneLogLine) {
   Start("LogAutoPop=1\r\n",
         Section("BadWords", {"casino", "\xFC" "bel", "", "poker"}));
   DWORD started = GetTickCount();
@@ -165,18 +165,21 @@ TEST_F(PopupScan, UnwantedWordsIgnoreAsciiCaseOnlyAndCloseAWindowOnceWithOneLogL
                     FrontWindow()});
   ASSERT_TRUE(f.ok());
   ASSERT_TRUE(WaitForListed("Harmlos" + std::string(kIE)));
-  EXPECT_TRUE(NoMoreRequestsWithin(f, 2, 1500));
-  EXPECT_EQ((std::vector<std::string>{"Casino und Poker" + std::string(kIE), "MEGA CASINO"}),
+  EXPECT_TRUE(NoMoreRequestsWithin(f, 3, 1500));
+  const std::string umlaut = "\xDC" "BEL" + std::string(kIE);
+  EXPECT_EQ((std::vector<std::string>{"Casino und Poker" + std::string(kIE), "MEGA CASINO", umlaut}),
             ClosedTitles(f));
   std::vector<std::string> log = Lines(dir_.ReadFile("Wachtposten.log"));
-  ASSERT_EQ(2u, log.size());
+  ASSERT_EQ(3u, log.size());
   std::set<std::string> stamps = StampsSince(started);
   for (const std::string& line : log) {
     std::size_t dash = line.find(" - ");
     ASSERT_NE(std::string::npos, dash) << line;
     EXPECT_TRUE(stamps.count(line.substr(0, dash))) << line;
     std::string title = line.substr(dash + 3);
-    EXPECT_TRUE(title == "MEGA CASINO" || title == "Casino und Poker" + std::string(kIE)) << line;
+    EXPECT_TRUE(title == "MEGA CASINO" || title == "Casino und Poker" + std::string(kIE) ||
+                title == umlaut)
+        << line;
   }
 }
 

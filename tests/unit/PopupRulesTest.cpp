@@ -53,15 +53,20 @@ TEST(SmallWindowRule, SparesMinimisedMaximisedAndWhollyNegativeWindows) {
   EXPECT_TRUE(IsSmallPopup(Win(2, "IEFrame", t, {-100, -100, 100, 100})));
 }
 
-TEST(UnwantedWords, CompareUpperCasingOnlyAsciiLetters) {
+TEST(UnwantedWords, MatchInAnyLetterCaseOfTheCodePage) {
   EXPECT_EQ(0, MatchingWordLine("Mega CASINO - Microsoft Internet Explorer", {"1=casino"}));
-  EXPECT_EQ(-1, MatchingWordLine("\xDC" "BEL - Microsoft Internet Explorer", {"2=\xFC" "bel"}));
-  EXPECT_EQ(0, MatchingWordLine("\xFC" "bel", {"2=\xFC" "BEL"}));
+  for (const char* title : {"\xFC" "bel Angebot", "\xDC" "bel Angebot", "\xDC" "BEL Angebot"})
+    for (const char* word : {"2=\xFC" "bel", "2=\xDC" "BEL"})
+      EXPECT_EQ(0, MatchingWordLine(title, {word})) << title << " " << word;
+  EXPECT_EQ(0, MatchingWordLine("CAF\xC9 \x8A" "KODA \x9F", {"1=caf\xE9 \x9Akoda \xFF"}));
+  // Signs beside the letters are no letters: neither the sign \xF7 nor the small \xDF has a
+  // capital of its own, and \xB5's capital is not in the code page.
+  EXPECT_EQ("ABC\xC4\xD6\xDC-1Z\xDF\xF7\xD7\xB5", UpperCase("abc\xE4\xF6\xFC-1z\xDF\xF7\xD7\xB5"));
+  EXPECT_EQ(-1, MatchingWordLine("a\xD7" "b", {"1=a\xF7" "b"}));
   // An empty word never matches; a line without "=" is the word itself; later lines are tried.
   EXPECT_EQ(-1, MatchingWordLine("anything", {"1=", ""}));
   EXPECT_EQ(1, MatchingWordLine("Poker Night", {"1=", "poker"}));
   EXPECT_EQ(0, MatchingWordLine("a=b title", {"x=a=b"}));
-  EXPECT_EQ("ABC\xE4\xFC-1Z", AsciiUpper("abc\xE4\xFC-1z"));
 }
 
 TEST(Scan, SkipsTheFirstWindowAndOtherClassesAndStopsAtAStopTitle) {
@@ -170,6 +175,10 @@ TEST(CodePage, ALossyTitleIsSearchedForWordsAsItIsAndLoggedWithCodes) {
   w.wideTitle = L"Wirklich\u65E5\u672C - M";
   EXPECT_EQ(-1, MatchingWordLine(w, {"1=Wirklich??", "2=lich - M"}));
   EXPECT_EQ(0, MatchingWordLine(w, {"1=wirklich"}));
+  // In any case, as an ANSI title is; a capital the code page lacks (\xB5's) is matched too.
+  w.wideTitle = L"\u00DCBEL \u00B5g \u65E5";
+  EXPECT_EQ(1, MatchingWordLine(w, {"1=\xFC" "belx", "2=\xFC" "bel \xB5G"}));
+  EXPECT_EQ(0, WordMatcher({"1=\xDC" "bel"}).Match(w));
   EXPECT_EQ("a[U+1F600]\xE4", LoggedTitle("a?\xE4", L"a\U0001F600\u00E4"));
 }
 

@@ -277,3 +277,39 @@ TEST_F(FormTest, LongTitlesAreSeenAsTheirFirst199Characters) {
   EXPECT_EQ(std::vector<std::string>{seen}, form.ListBox2.Items());
   DestroyWindow(front);
 }
+
+// An unwanted word closes its windows whatever the case of their titles, of ANSI and of wide
+// titles alike, and takes for one just the letters the list's own duplicate check takes for one.
+TEST_F(FormTest, UnwantedWordsCloseTitlesInAnyCaseOfTheirLetters) {
+  WriteFileBytes(dir.File("User.ini"), "[BadWords]\r\n1=\xFC" "bel\r\n");
+  TFWachtposten_Main form;
+  ScanningActive = 1;
+  std::vector<HWND> taken;
+  for (const char* title : {"\xDC" "bel Angebot", "\xDC" "BEL Angebot", "\xFC" "bel Angebot"})
+    taken.push_back(TopWindow("IEFrame", title));
+  taken.push_back(CreateWindowExW(0, L"IEFrame", L"\u00DCBEL \u65E5\u672C", WS_OVERLAPPEDWINDOW,
+                                  0, 0, 900, 700, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                  nullptr));
+  HWND spared = TopWindow("IEFrame", "Ubel Angebot"), front = TopWindow("STATIC", "front");
+  form.Timer1Timer();
+  for (HWND h : taken) EXPECT_FALSE(IsWindow(h));
+  EXPECT_TRUE(IsWindow(spared));
+  DestroyWindow(spared);
+
+  HWND list = CreateWindowExA(0, "LISTBOX", "", 0, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  for (int a = 0x41; a < 0x100; ++a) {
+    const char word[] = {static_cast<char>(a), 0};
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(word));
+    for (int b = 0x41; b < 0x100; ++b) {
+      const char title[] = {static_cast<char>(b), 0};
+      if (!IsCharAlphaA(word[0]) || !IsCharAlphaA(title[0])) continue;  // "^" may match a sign
+      bool duplicate = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(title)) == 0;
+      EXPECT_EQ(duplicate, MatchingWordLine(title, {std::string("1=") + word}) == 0)
+          << std::hex << a << " " << b;
+    }
+  }
+  DestroyWindow(list);
+  DestroyWindow(front);
+}
