@@ -73,9 +73,11 @@ void BringForward(HWND dialog);
 // Centres a top-level window on the desktop's work area.
 void CenterOnDesktop(HWND hwnd);
 // Keeps a top-level window inside the desktop's work area: one larger than it shrinks to it,
-// and its controls' edges draw together in proportion, so what lined up still does; then it
-// moves inside. ModalDialog runs it after FitToTexts.
-void FitInWorkArea(HWND window);
+// and its controls' edges draw together in proportion, so what lined up still does, their fonts
+// as much smaller (Tahoma where their face has no such size); then it moves inside. ModalDialog
+// runs it after FitToTexts. `laidOut`: the client size the controls were placed for, where the
+// system made the window smaller (it keeps a new window within the screen).
+void FitInWorkArea(HWND window, SIZE laidOut = {0, 0});
 // Gives a dialog a client area of this many 96-dpi pixels, scaled (Scale), whatever its font
 // made of the template's dialog units.
 void SetDialogClientSize(HWND dialog, int width, int height);

@@ -185,6 +185,15 @@ TEST_F(LayoutTest, EveryControlInsideItsWindowAndEveryTextWholeInBothLanguages) 
   ASSERT_EQ(setDpi ? std::atoi(setDpi) : 96, GetDeviceCaps(screen, LOGPIXELSX))
       << "the run did not get its dpi";
   ReleaseDC(nullptr, screen);
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  if (const char* size = std::getenv("WP_SCREEN")) {
+    // A smaller screen is a virtual desktop whose work area leaves out its taskbar.
+    std::ostringstream got;
+    got << GetSystemMetrics(SM_CXSCREEN) << "x" << GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_EQ(size, got.str()) << "the run did not get its screen";
+    ASSERT_LT(work.bottom - work.top, GetSystemMetrics(SM_CYSCREEN)) << "no taskbar";
+  }
   const Shown dialogs[] = {
       {"general options", IDC_OPT_LISTBOX1, false, [] { TFOptions().RunModal(); }},
       {"log viewer", IDC_LOG_LISTBOX1, false, [] { TFLog("Popup").RunModal(); }},
