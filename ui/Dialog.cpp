@@ -35,6 +35,7 @@ void ModalDialog::Close(INT_PTR code) {
 INT_PTR ModalDialog::Route(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_INITDIALOG:
+      FindableWhileOwnerHidden(hwnd_);
       OnInit();
       FitToTexts(hwnd_);
       FitInWorkArea(hwnd_);
@@ -115,6 +116,13 @@ void BringForward(HWND dialog) {
   SetWindowPos(dialog, owner && IsTopmostWindow(owner) ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetForegroundWindow(dialog);
+}
+
+void FindableWhileOwnerHidden(HWND window) {
+  HWND owner = GetWindow(window, GW_OWNER);
+  if (!owner || IsWindowVisible(owner)) return;
+  LONG_PTR ex = GetWindowLongPtrA(window, GWL_EXSTYLE);
+  if (!(ex & WS_EX_APPWINDOW)) SetWindowLongPtrA(window, GWL_EXSTYLE, ex | WS_EX_APPWINDOW);
 }
 
 void CenterOnDesktop(HWND hwnd) {

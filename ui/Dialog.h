@@ -70,6 +70,11 @@ HWND OpenDialogOf(HWND owner);
 // in the z-order, and the foreground window (where the system lets it).
 void BringForward(HWND dialog);
 
+// An owned window has no taskbar button and no Alt+Tab entry: one whose owner is hidden (the
+// main window in the tray) gets them, so that it can be found behind other programs' windows.
+// Run before the window is first shown; owned, it still stands in front of its owner.
+void FindableWhileOwnerHidden(HWND window);
+
 // Centres a top-level window on the desktop's work area.
 void CenterOnDesktop(HWND hwnd);
 // Keeps a top-level window inside the desktop's work area: one larger than it shrinks to it,
