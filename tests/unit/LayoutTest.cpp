@@ -1,6 +1,7 @@
 // Every window of the program, in both languages, at the screen's dpi (96, or the dpi that the
-// run sets: tests/CMakeLists.txt lists them): it lies inside the work area, each visible control
-// inside it, showing its whole text, measured in the control's own font as the control wraps it.
+// run sets: tests/CMakeLists.txt lists them), on a large screen or a small one with a taskbar:
+// it lies inside the work area, each visible control inside it, showing its whole text, measured
+// in the control's own font as the control wraps it.
 // Fonts are measured in the program's own process, since font handles do not cross processes.
 #include <windows.h>
 #include <commctrl.h>
