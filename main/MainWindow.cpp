@@ -105,6 +105,9 @@ TFWachtposten_Main::TFWachtposten_Main() {
   Create(a);
   SetProgramWindow(hwnd());
   CreateComponents();
+  // Centred, it may be taller than a small screen's work area (and the system may have made it
+  // no taller than the screen): its title bar and menus stay on it.
+  FitInWorkArea(hwnd(), SIZE{Scale(kClientWidth), Scale(kClientHeight)});
 
   UserIni = new TUserIni();
   // The lists before anything that may show a box: a request to list the front browser
@@ -413,6 +416,8 @@ void TFWachtposten_Main::MinimizeToTray() { ShowWindow(hwnd(), SW_HIDE); }
 void TFWachtposten_Main::RestoreFromTray() {
   // A dialog or box of ours that is open stays in front: the window comes up beneath it.
   HWND open = OpenDialogOf(hwnd());
+  // The screen may have changed while the window was in the tray.
+  FitInWorkArea(hwnd());
   if (IsIconic(hwnd())) ShowWindow(hwnd(), open ? SW_SHOWNOACTIVATE : SW_RESTORE);
   ShowWindow(hwnd(), open ? SW_SHOWNA : SW_SHOW);
   if (stayOnTop_) ApplyStayOnTop();

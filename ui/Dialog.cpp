@@ -3,6 +3,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "Guard.h"
@@ -32,6 +35,7 @@ void ModalDialog::Close(INT_PTR code) {
 INT_PTR ModalDialog::Route(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_INITDIALOG:
+      FindableWhileOwnerHidden(hwnd_);
       OnInit();
       FitToTexts(hwnd_);
       FitInWorkArea(hwnd_);
@@ -114,6 +118,13 @@ void BringForward(HWND dialog) {
   SetForegroundWindow(dialog);
 }
 
+void FindableWhileOwnerHidden(HWND window) {
+  HWND owner = GetWindow(window, GW_OWNER);
+  if (!owner || IsWindowVisible(owner)) return;
+  LONG_PTR ex = GetWindowLongPtrA(window, GWL_EXSTYLE);
+  if (!(ex & WS_EX_APPWINDOW)) SetWindowLongPtrA(window, GWL_EXSTYLE, ex | WS_EX_APPWINDOW);
+}
+
 void CenterOnDesktop(HWND hwnd) {
   RECT work, r;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -124,30 +135,94 @@ void CenterOnDesktop(HWND hwnd) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void FitInWorkArea(HWND window) {
-  RECT r, work, client;
+namespace {
+// The font of this face and style whose cell is at most `height` pixels high, kept for the
+// program's life (a window shrunk to a small screen takes one or two of them).
+HFONT FontOfHeight(const LOGFONTA& like, int height) {
+  static std::vector<std::pair<LOGFONTA, HFONT>> made;
+  LOGFONTA lf = like;
+  lf.lfHeight = height;
+  lf.lfWidth = 0;
+  for (const auto& m : made)
+    if (std::memcmp(&m.first, &lf, sizeof lf) == 0) return m.second;
+  HFONT font = CreateFontIndirectA(&lf);
+  if (font) made.emplace_back(lf, font);
+  return font;
+}
+
+int CellHeight(HWND control, HFONT font) {
+  HDC dc = GetDC(control);
+  if (!dc) return 0;
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm;
+  int height = GetTextMetricsA(dc, &tm) ? tm.tmHeight : 0;
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return height;
+}
+
+// A control drawn smaller by `num`/`den` gets a font as much smaller, where the face has one:
+// its text then fits the box it had, as its box fitted it before.
+void ShrinkFont(HWND control, int num, int den) {
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+  LOGFONTA lf;
+  if (!font || GetObjectA(font, sizeof lf, &lf) != sizeof lf) return;
+  int height = CellHeight(control, font);
+  int target = MulDiv(height, num, den);
+  // A bitmap face such as "MS Sans Serif" has only a few sizes: where it has none small enough,
+  // Tahoma (on every system since XP) is drawn at any size.
+  LOGFONTA scalable = lf;
+  lstrcpynA(scalable.lfFaceName, "Tahoma", LF_FACESIZE);
+  for (const LOGFONTA* face : {&lf, &scalable}) {
+    for (int ask = target; ask > 0 && ask >= target - 2; --ask) {
+      HFONT smaller = FontOfHeight(*face, ask);
+      int got = smaller ? CellHeight(control, smaller) : 0;
+      if (got > 0 && got <= target) {
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(smaller), TRUE);
+        return;
+      }
+    }
+  }
+}
+}  // namespace
+
+void FitInWorkArea(HWND window, SIZE laidOut) {
+  if (!window || IsIconic(window)) return;
+  RECT r, work, before;
   GetWindowRect(window, &r);
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  GetClientRect(window, &client);
+  GetClientRect(window, &before);
+  bool cut = laidOut.cx > before.right || laidOut.cy > before.bottom;
+  before.right = std::max<LONG>(before.right, laidOut.cx);
+  before.bottom = std::max<LONG>(before.bottom, laidOut.cy);
   int width = r.right - r.left, height = r.bottom - r.top;
   int fitW = std::min<int>(width, work.right - work.left);
   int fitH = std::min<int>(height, work.bottom - work.top);
-  int clientW = client.right - (width - fitW), clientH = client.bottom - (height - fitH);
-  if ((fitW < width || fitH < height) && clientW > 0 && clientH > 0) {
-    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-      RECT e;
-      GetWindowRect(c, &e);
-      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&e), 2);
-      int left = MulDiv(e.left, clientW, client.right), top = MulDiv(e.top, clientH, client.bottom);
-      SetWindowPos(c, nullptr, left, top, MulDiv(e.right, clientW, client.right) - left,
-                   MulDiv(e.bottom, clientH, client.bottom) - top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-  }
   int left = std::max<int>(work.left, std::min<int>(r.left, work.right - fitW));
   int top = std::max<int>(work.top, std::min<int>(r.top, work.bottom - fitH));
-  if (fitW == width && fitH == height && left == r.left && top == r.top) return;
+  bool shrinks = cut || fitW < width || fitH < height;
+  if (!shrinks && left == r.left && top == r.top) return;
   SetWindowPos(window, nullptr, left, top, fitW, fitH, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!shrinks) return;
+  // The client area the window really got: a narrower window's menu bar may take two lines.
+  RECT after;
+  GetClientRect(window, &after);
+  if (after.right <= 0 || after.bottom <= 0 || before.right <= 0 || before.bottom <= 0) return;
+  // Fonts shrink as the axis that shrinks more.
+  bool byWidth = static_cast<long long>(after.right) * before.bottom <
+                 static_cast<long long>(after.bottom) * before.right;
+  int num = byWidth ? after.right : after.bottom, den = byWidth ? before.right : before.bottom;
+  for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    RECT e;
+    GetWindowRect(c, &e);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&e), 2);
+    int l = MulDiv(e.left, after.right, before.right), t = MulDiv(e.top, after.bottom, before.bottom);
+    SetWindowPos(c, nullptr, l, t, MulDiv(e.right, after.right, before.right) - l,
+                 MulDiv(e.bottom, after.bottom, before.bottom) - t, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (num < den) ShrinkFont(c, num, den);
+    // A status bar sizes itself to its parent and its font.
+    if (GetClassNameString(c) == STATUSCLASSNAMEA) SendMessageA(c, WM_SIZE, 0, 0);
+  }
 }
 
 void SetDialogClientSize(HWND dialog, int width, int height) {

@@ -70,12 +70,19 @@ HWND OpenDialogOf(HWND owner);
 // in the z-order, and the foreground window (where the system lets it).
 void BringForward(HWND dialog);
 
+// An owned window has no taskbar button and no Alt+Tab entry: one whose owner is hidden (the
+// main window in the tray) gets them, so that it can be found behind other programs' windows.
+// Run before the window is first shown; owned, it still stands in front of its owner.
+void FindableWhileOwnerHidden(HWND window);
+
 // Centres a top-level window on the desktop's work area.
 void CenterOnDesktop(HWND hwnd);
 // Keeps a top-level window inside the desktop's work area: one larger than it shrinks to it,
-// and its controls' edges draw together in proportion, so what lined up still does; then it
-// moves inside. ModalDialog runs it after FitToTexts.
-void FitInWorkArea(HWND window);
+// and its controls' edges draw together in proportion, so what lined up still does, their fonts
+// as much smaller (Tahoma where their face has no such size); then it moves inside. ModalDialog
+// runs it after FitToTexts. `laidOut`: the client size the controls were placed for, where the
+// system made the window smaller (it keeps a new window within the screen).
+void FitInWorkArea(HWND window, SIZE laidOut = {0, 0});
 // Gives a dialog a client area of this many 96-dpi pixels, scaled (Scale), whatever its font
 // made of the template's dialog units.
 void SetDialogClientSize(HWND dialog, int width, int height);

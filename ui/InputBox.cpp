@@ -58,6 +58,7 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       [&]() -> INT_PTR {
         if (msg == WM_INITDIALOG) {
           SetWindowLongPtrA(dlg, DWLP_USER, lp);
+          FindableWhileOwnerHidden(dlg);
           auto* st = reinterpret_cast<InputState*>(lp);
           SetDlgItemTextA(dlg, kInputBoxPromptId, st->prompt.c_str());
           SetDlgItemTextA(dlg, kInputBoxEditId, st->text.c_str());

@@ -231,14 +231,17 @@ TEST_F(Commands, AHungBrowserWindowDoesNotFreezeTheGuard) {
 
 // With the main window topmost, each dialog and box stands in front of it and has the keyboard,
 // opened from the tray menu with the window hidden or with it shown; a tray click shows the
-// window beneath it. The launcher's requests are answered meanwhile.
+// window beneath it. Opened with the window hidden, it has a taskbar button of its own, and
+// none beside a shown window. The launcher's requests are answered meanwhile.
 TEST_F(Commands, DialogsAndBoxesStandInFrontOfATopmostMainWindow) {
   HWND main = Start("StayOnTop=1\r\n");
   ASSERT_TRUE(main && IsTopmost(main));
   auto inFront = [&](const char* caption, bool trayClick) {
+    bool hidden = !IsWindowVisible(main);
     HWND dialog = WaitForTopWindow("#32770", caption, proc_.pid(), kStartTimeoutMs);
     EXPECT_TRUE(WaitUntil([&] { return NotInFront(dialog, main).empty(); }, kSendTimeoutMs))
         << caption << ": " << NotInFront(dialog, main);
+    EXPECT_EQ(hidden, HasTaskbarButton(dialog)) << caption;
     if (trayClick && SendTrayMouse(main, WM_LBUTTONUP)) {
       EXPECT_EQ("", NotInFront(dialog, main)) << caption << ", tray click";
     }
@@ -253,7 +256,9 @@ TEST_F(Commands, DialogsAndBoxesStandInFrontOfATopmostMainWindow) {
   ASSERT_TRUE(PostCommand(main, ID_Info1));
   dialog = inFront("Info ...", false);
   ASSERT_TRUE(Post(dialog, WM_SYSCOMMAND, SC_CLOSE) && WaitForWindowGone(dialog, kSendTimeoutMs));
-  // "Close the marked window" with nothing marked: a box.
+  // "Close the marked window" with nothing marked: a box, with the window back in the tray.
+  ASSERT_TRUE(Post(main, WM_SYSCOMMAND, SC_MINIMIZE) &&
+              WaitUntil([&] { return !IsWindowVisible(main); }, kSendTimeoutMs));
   ASSERT_TRUE(Post(main, WM_COMMAND, MAKEWPARAM(IDC_Label2, STN_CLICKED),
                    reinterpret_cast<LPARAM>(Child(main, IDC_Label2))));
   EXPECT_TRUE(PressButton(inFront("Wachtposten", true), IDOK));

@@ -305,6 +305,12 @@ std::string NotInFront(HWND window, HWND other) {
   return problems;
 }
 
+bool HasTaskbarButton(HWND window) {
+  LONG_PTR ex = GetWindowLongPtrA(window, GWL_EXSTYLE);
+  return IsWindowVisible(window) && !(ex & WS_EX_TOOLWINDOW) &&
+         (!GetWindow(window, GW_OWNER) || (ex & WS_EX_APPWINDOW));
+}
+
 std::vector<HWND> FindTopWindows(const std::string& cls, const char* title, DWORD pid) {
   TopSearch s{cls, title, pid, {}};
   EnumWindows(&CollectTop, reinterpret_cast<LPARAM>(&s));

@@ -127,6 +127,9 @@ bool IsTopmost(HWND hwnd);
 // the z-order, is not the foreground window, or the hit test at its centre finds another
 // window. Empty when nothing does.
 std::string NotInFront(HWND window, HWND other);
+// Whether the taskbar shows a button for the window and Alt+Tab lists it: visible, and unowned
+// or marked as an application window, and no tool window.
+bool HasTaskbarButton(HWND window);
 
 // Message boxes: dialogs of class "#32770" captioned "Wachtposten", visible. pid 0 = any.
 std::vector<HWND> FindMessageBoxes(DWORD pid = 0);

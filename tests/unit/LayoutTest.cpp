@@ -1,6 +1,7 @@
 // Every window of the program, in both languages, at the screen's dpi (96, or the dpi that the
-// run sets: tests/CMakeLists.txt lists them): it lies inside the work area, each visible control
-// inside it, showing its whole text, measured in the control's own font as the control wraps it.
+// run sets: tests/CMakeLists.txt lists them), on a large screen or a small one with a taskbar:
+// it lies inside the work area, each visible control inside it, showing its whole text, measured
+// in the control's own font as the control wraps it.
 // Fonts are measured in the program's own process, since font handles do not cross processes.
 #include <windows.h>
 #include <commctrl.h>
@@ -185,6 +186,15 @@ TEST_F(LayoutTest, EveryControlInsideItsWindowAndEveryTextWholeInBothLanguages) 
   ASSERT_EQ(setDpi ? std::atoi(setDpi) : 96, GetDeviceCaps(screen, LOGPIXELSX))
       << "the run did not get its dpi";
   ReleaseDC(nullptr, screen);
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  if (const char* size = std::getenv("WP_SCREEN")) {
+    // A smaller screen is a virtual desktop whose work area leaves out its taskbar.
+    std::ostringstream got;
+    got << GetSystemMetrics(SM_CXSCREEN) << "x" << GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_EQ(size, got.str()) << "the run did not get its screen";
+    ASSERT_LT(work.bottom - work.top, GetSystemMetrics(SM_CYSCREEN)) << "no taskbar";
+  }
   const Shown dialogs[] = {
       {"general options", IDC_OPT_LISTBOX1, false, [] { TFOptions().RunModal(); }},
       {"log viewer", IDC_LOG_LISTBOX1, false, [] { TFLog("Popup").RunModal(); }},
