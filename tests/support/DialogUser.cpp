@@ -125,3 +125,34 @@ bool DialogUser::Stop() {
   stop_ = true;
   return Found();
 }
+
+void PressKey(WORD vk, WORD modifier) {
+  INPUT in[4] = {};
+  UINT n = 0;
+  auto key = [&](WORD code, bool up) {
+    in[n].type = INPUT_KEYBOARD;
+    in[n].ki.wVk = code;
+    in[n].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ++n;
+  };
+  if (modifier) key(modifier, false);
+  key(vk, false);
+  key(vk, true);
+  if (modifier) key(modifier, true);
+  SendInput(n, in, sizeof in[0]);
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+HWND PressKeyAndWaitFocus(HWND window, HWND from, WORD vk, WORD modifier) {
+  PressKey(vk, modifier);
+  HWND now = FocusOf(window);
+  for (DWORD start = GetTickCount(); now == from && GetTickCount() - start < 1000; Sleep(kPollMs))
+    now = FocusOf(window);
+  return now;
+}

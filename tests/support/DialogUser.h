@@ -34,6 +34,15 @@ void Click(HWND dlg, int id, int code = BN_CLICKED);
 std::string ItemText(HWND dlg, int id);
 std::vector<std::string> ListItems(HWND list);
 
+// Presses a key as the keyboard does (SendInput), with a modifier (VK_SHIFT, VK_MENU) held
+// when one is given; it goes to the focus of the foreground window.
+void PressKey(WORD vk, WORD modifier = 0);
+// The focus of a window's thread, as another thread sees it.
+HWND FocusOf(HWND window);
+// Presses the key, then waits until the focus of `window`'s thread has moved off `from`;
+// returns the new focus (still `from` when it stayed).
+HWND PressKeyAndWaitFocus(HWND window, HWND from, WORD vk, WORD modifier = 0);
+
 // Types into the input box that is opening (any, or the one `which` picks) and presses OK, or
 // Cancel when `text` is null; returns once the box is gone.
 void AnswerInputBox(const char* text, const DialogMatch& which = nullptr);
