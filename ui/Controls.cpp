@@ -282,6 +282,8 @@ void MakeLinkLabel(HWND label) {
 }
 
 bool WindowDialogKeys(HWND window, MSG& msg) {
+  // Only keys: the rest keeps its own dispatch, in the window's character set.
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
   if (!window || (msg.hwnd != window && !IsChild(window, msg.hwnd))) return false;
   bool enterOrEsc = (msg.message == WM_KEYDOWN || msg.message == WM_CHAR) &&
                     (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE);
