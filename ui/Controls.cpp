@@ -245,14 +245,10 @@ LRESULT LinkKeys(HWND label, UINT msg, WPARAM wp, LPARAM lp) {
       return r;
     }
     case WM_NCDESTROY: {
-      // The static's own procedure again, for its last message and after.
+      // The last message: the label's properties go with it.
       LRESULT r = StaticHandling(label, msg, wp, lp);
-      auto proc = reinterpret_cast<LONG_PTR>(RemovePropA(label, kLinkProc));
+      RemovePropA(label, kLinkProc);
       RemovePropA(label, kLinkSpaceDown);
-      if (IsWindowUnicode(label))
-        SetWindowLongPtrW(label, GWLP_WNDPROC, proc);
-      else
-        SetWindowLongPtrA(label, GWLP_WNDPROC, proc);
       return r;
     }
   }
