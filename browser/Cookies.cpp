@@ -80,8 +80,7 @@ void TFCookies::OnInit() {
   SetItemText(IDT_CK_LABEL5, Text(txt::CookiesCloseLink));
   SetItemText(IDT_CK_LABEL6, Text(txt::CookiesDeleteLink));
   links_ = {Item(IDT_CK_LABEL6), Item(IDT_CK_LABEL5)};
-  for (HWND link : links_)
-    SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(LinkLabel::Font()), FALSE);
+  for (HWND link : links_) MakeLinkLabel(link);
 
   HWND grid = Item(IDC_CK_STRINGGRID1);
   SendMessageA(grid, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);

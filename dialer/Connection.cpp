@@ -153,8 +153,7 @@ void TFCheck0190::OnInit() {
   Label8.Attach(Item(IDT_C0_LABEL8));
 
   PlaceControls(hwnd(), kLayout);
-  for (Control* link : {&Label7, &Label8})
-    SendMessageA(link->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(LinkLabel::Font()), FALSE);
+  for (Control* link : {&Label7, &Label8}) MakeLinkLabel(link->hwnd());
   SendMessageA(Edit2.hwnd(), EM_SETPASSWORDCHAR, '*', 0);
   SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
   CenterOnDesktop(hwnd());

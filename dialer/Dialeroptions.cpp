@@ -76,8 +76,7 @@ void TFDialerOptions::OnInit() {
   Button1.Attach(Item(IDB_DO_BUTTON1));
   Button2.Attach(Item(IDB_DO_BUTTON2));
   links_ = {Label2.hwnd(), Label6.hwnd(), Label3.hwnd(), Label4.hwnd()};
-  for (HWND link : links_)
-    SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(LinkLabel::Font()), FALSE);
+  for (HWND link : links_) MakeLinkLabel(link);
 
   for (int value : kCheckIntervalItems) {
     char item[8];

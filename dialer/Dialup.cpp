@@ -186,7 +186,7 @@ void TFDialUp::OnInit() {
   lf.lfWeight = FW_BOLD;
   boldFont_ = CreateFontIndirectA(&lf);
   SendMessageA(Label2.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), FALSE);
-  SendMessageA(Label6.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(LinkLabel::Font()), FALSE);
+  MakeLinkLabel(Label6.hwnd());
 
   const int L = BlockedLanguageOffset_;
   Label1.SetText(RawText(txt::DialupWhat + L));

@@ -285,7 +285,11 @@ void TFWachtposten_Main::StartupCleanups() {
   }
 }
 
-void TFWachtposten_Main::Label2Click() {
+void TFWachtposten_Main::Label2Click() { ListMarkedTitle(true); }
+
+void TFWachtposten_Main::Label3Click() { ListMarkedTitle(false); }
+
+void TFWachtposten_Main::ListMarkedTitle(bool toClose) {
   if (ModalOpen()) return;
   if (!ListsReadable()) {
     // The list boxes do not hold the stored lists: nothing is saved over them.
@@ -293,19 +297,21 @@ void TFWachtposten_Main::Label2Click() {
     AppMessage(TextF(txt::ListNotSavedUnreadable, UserIni->file().path()));
     return;
   }
+  ListBox& list = toClose ? ListBox2 : ListBox3;
+  const ListBox& other = toClose ? ListBox3 : ListBox2;
   int marked = ListBox1.Count() > 0 ? ListBox1.Selected() : -1;
   int refusal = 0;
   std::string title;
   if (marked < 0) {
-    refusal = txt::CloseNothingMarked;
+    refusal = toClose ? txt::CloseNothingMarked : txt::KeepNothingMarked;
   } else if (ListBox1.ItemAt(marked).Lossy()) {
     refusal = txt::TitleNotListable;
   } else {
     title = ListBox1.Item(marked);
-    if (ListBox3.Contains(title))
-      refusal = txt::CloseAlreadyNeverClose;
-    else if (ListBox2.Contains(title))
-      refusal = txt::CloseAlreadyListed;
+    if (other.Contains(title))
+      refusal = toClose ? txt::CloseAlreadyNeverClose : txt::KeepAlreadyToClose;
+    else if (list.Contains(title))
+      refusal = toClose ? txt::CloseAlreadyListed : txt::KeepAlreadyListed;
   }
   if (refusal) {
     ModalScope modal(inModal_);
@@ -313,49 +319,17 @@ void TFWachtposten_Main::Label2Click() {
     return;
   }
 
-  if (HWND browser = BrowserWindowTitled(TopLevelBrowserWindows(), title)) {
-    // A hung window is not waited for long. Logged like the scan's closes.
-    if (SendCloseRequest(browser) == CloseOutcome::Answered) {
-      if (Config->GetLogFilteredPop()) LogClosedWindow(browser, title);
-      WaitForWindowGone(browser, kWindowGoneWaitMs);
-    }
+  // A window to close is closed at once. A hung one is not waited for long. Logged like the
+  // scan's closes.
+  HWND browser = toClose ? BrowserWindowTitled(TopLevelBrowserWindows(), title) : nullptr;
+  if (browser && SendCloseRequest(browser) == CloseOutcome::Answered) {
+    if (Config->GetLogFilteredPop()) LogClosedWindow(browser, title);
+    WaitForWindowGone(browser, kWindowGoneWaitMs);
   }
   // Listed also when no window has it now: it is closed whenever it opens again.
-  ListBox2.Add(title);
+  list.Add(title);
   RefreshListBox();
-  UserIni->SaveList(ListBox2, "Windows");
-}
-
-void TFWachtposten_Main::Label3Click() {
-  if (ModalOpen()) return;
-  if (!ListsReadable()) {
-    // The list boxes do not hold the stored lists: nothing is saved over them.
-    ModalScope modal(inModal_);
-    AppMessage(TextF(txt::ListNotSavedUnreadable, UserIni->file().path()));
-    return;
-  }
-  int marked = ListBox1.Count() > 0 ? ListBox1.Selected() : -1;
-  int refusal = 0;
-  std::string title;
-  if (marked < 0) {
-    refusal = txt::KeepNothingMarked;
-  } else if (ListBox1.ItemAt(marked).Lossy()) {
-    refusal = txt::TitleNotListable;
-  } else {
-    title = ListBox1.Item(marked);
-    if (ListBox2.Contains(title))
-      refusal = txt::KeepAlreadyToClose;
-    else if (ListBox3.Contains(title))
-      refusal = txt::KeepAlreadyListed;
-  }
-  if (refusal) {
-    ModalScope modal(inModal_);
-    AppMessage(Text(refusal));
-    return;
-  }
-  ListBox3.Add(title);
-  RefreshListBox();
-  UserIni->SaveList(ListBox3, "DontClose");
+  UserIni->SaveList(list, toClose ? "Windows" : "DontClose");
 }
 
 void TFWachtposten_Main::ListBox1DblClick() { Label2Click(); }

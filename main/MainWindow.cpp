@@ -463,6 +463,19 @@ LRESULT TFWachtposten_Main::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETCURSOR:
       if (LinkCursor(reinterpret_cast<HWND>(wp), links_)) return TRUE;
       break;
+    case WM_ACTIVATE:
+      // As in a dialog, the control that had the focus has it again when the window is back.
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd(), focus)) focus_ = focus;
+      }
+      break;
+    case WM_SETFOCUS: {
+      bool usable = focus_ && IsChild(hwnd(), focus_) && IsWindowVisible(focus_) &&
+                    IsWindowEnabled(focus_);
+      if (HWND to = usable ? focus_ : GetNextDlgTabItem(hwnd(), nullptr, FALSE)) SetFocus(to);
+      return 0;
+    }
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == SC_MINIMIZE) {
         MinimizeToTray();

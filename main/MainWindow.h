@@ -169,6 +169,9 @@ class TFWachtposten_Main : public Window {
   // Returns true when the window may really close (destroy); false keeps it in the tray.
   bool FormClose();
   void OnControlCommand(int id, int code);
+  // The two list commands: the title marked among the open windows goes on the list to close
+  // (the window is closed now too) or on the list never to close, unless it may not.
+  void ListMarkedTitle(bool toClose);
   void InstallMainWindowProc();
   void BlockConnection(const std::string& entryName);
   void ShowDialupWarnings();
@@ -194,6 +197,7 @@ class TFWachtposten_Main : public Window {
   bool listsNoticePosted_ = false;
 
   std::vector<HWND> links_;
+  HWND focus_ = nullptr;  // the control that had the focus when the window lost it
   bool quitOnDestroy_ = true;
   bool stayOnTop_ = false;  // the form style: applied once, kept for the window's life
 

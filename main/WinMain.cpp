@@ -3,6 +3,7 @@
 
 #include "Connection.h"
 #include "Connectionlist.h"
+#include "Controls.h"
 #include "Dialeroptions.h"
 #include "Guard.h"
 #include "MainWindow.h"
@@ -27,6 +28,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (main && main->hwnd()) {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      if (WindowDialogKeys(main->hwnd(), msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }

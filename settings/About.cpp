@@ -60,8 +60,7 @@ void TFAboutBox::OnInit() {
   SetItemText(IDT_AB_LABEL5, kAboutMail);
   SetItemText(IDT_AB_LABEL6, kAboutHomepage);
   links_ = {Item(IDT_AB_LABEL5), Item(IDT_AB_LABEL6)};
-  for (HWND link : links_)
-    SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(LinkLabel::Font()), FALSE);
+  for (HWND link : links_) MakeLinkLabel(link);
   SendMessageA(hwnd(), DM_SETDEFID, IDB_AB_OKBUTTON, 0);
   SetDialogClientSize(hwnd(), kClientWidth, kClientHeight);
   PlaceControls(hwnd(), kLayout);

@@ -128,8 +128,7 @@ void TFOptions::AttachControls() {
   PlaceControls(hwnd(), kLayout);
   ListBox1.Attach(Item(IDC_OPT_LISTBOX1));
   links_ = {Label1.hwnd(), Label4.hwnd(), Label5.hwnd(), Label6.hwnd(), Label7.hwnd(), Label8.hwnd()};
-  for (HWND link : links_)
-    SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(LinkLabel::Font()), FALSE);
+  for (HWND link : links_) MakeLinkLabel(link);
 }
 
 void TFOptions::OnInit() {

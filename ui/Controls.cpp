@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "Guard.h"
 #include "Window.h"
 
 std::string Control::GetText() const { return GetWindowTextString(hwnd_); }
@@ -161,7 +162,131 @@ HFONT LinkLabel::Font() {
 
 void LinkLabel::Create(HWND parent, const char* text, int x, int y, int w, int h, int id) {
   hwnd_ = CreateChild(parent, "STATIC", text, WS_VISIBLE | SS_NOTIFY, x, y, w, h, id);
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+  MakeLinkLabel(hwnd_);
+}
+
+namespace {
+// The label's own window procedure, and whether Space went down on it.
+const char kLinkProc[] = "WachtpostenLinkProc";
+const char kLinkSpaceDown[] = "WachtpostenLinkSpace";
+
+LRESULT StaticHandling(HWND label, UINT msg, WPARAM wp, LPARAM lp) {
+  auto proc = reinterpret_cast<WNDPROC>(GetPropA(label, kLinkProc));
+  if (IsWindowUnicode(label))
+    return proc ? CallWindowProcW(proc, label, msg, wp, lp) : DefWindowProcW(label, msg, wp, lp);
+  return proc ? CallWindowProcA(proc, label, msg, wp, lp) : DefWindowProcA(label, msg, wp, lp);
+}
+
+void ClickLink(HWND label) {
+  SendMessageA(GetParent(label), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label), STN_CLICKED),
+               reinterpret_cast<LPARAM>(label));
+}
+
+// The dotted frame around the text, as a push button draws it; hidden, as there, until the
+// keyboard was used in the window.
+void DrawLinkFocus(HWND label) {
+  if (GetFocus() != label || (SendMessageA(label, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) return;
+  RECT client, text;
+  GetClientRect(label, &client);
+  text = client;
+  HDC dc = GetDC(label);
+  if (!dc) return;
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  LONG style = GetWindowLongA(label, GWL_STYLE);
+  UINT format = DT_CALCRECT | DT_EXPANDTABS |
+                ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP ? DT_SINGLELINE : DT_WORDBREAK) |
+                ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
+  std::string s = GetWindowTextString(label);
+  if (!s.empty()) DrawTextA(dc, s.c_str(), static_cast<int>(s.size()), &text, format);
+  SelectObject(dc, old);
+  // One pixel of room around the text where the label has it.
+  InflateRect(&text, 1, 1);
+  IntersectRect(&text, &text, &client);
+  DrawFocusRect(dc, &text);
+  ReleaseDC(label, dc);
+}
+
+LRESULT LinkKeys(HWND label, UINT msg, WPARAM wp, LPARAM lp) {
+  bool repeat = (lp & (1L << 30)) != 0;
+  switch (msg) {
+    case WM_GETDLGCODE: {
+      // A button for the dialog manager, so that its "&" letter sends BM_CLICK; Enter comes
+      // to the label itself, not to the default button.
+      const MSG* key = reinterpret_cast<const MSG*>(lp);
+      bool enter = key && (key->message == WM_KEYDOWN || key->message == WM_CHAR) &&
+                   key->wParam == VK_RETURN;
+      return DLGC_BUTTON | (enter ? DLGC_WANTMESSAGE : 0);
+    }
+    case WM_KEYDOWN:
+      if (wp == VK_RETURN && !repeat) ClickLink(label);
+      if (wp == VK_SPACE && !repeat) SetPropA(label, kLinkSpaceDown, reinterpret_cast<HANDLE>(1));
+      if (wp == VK_RETURN || wp == VK_SPACE) return 0;
+      break;
+    case WM_KEYUP:
+      // Space acts when it is let go, as on a push button.
+      if (wp == VK_SPACE && RemovePropA(label, kLinkSpaceDown)) ClickLink(label);
+      if (wp == VK_SPACE) return 0;
+      break;
+    case BM_CLICK:
+      SetFocus(label);
+      ClickLink(label);
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+      RemovePropA(label, kLinkSpaceDown);
+      InvalidateRect(label, nullptr, TRUE);
+      break;
+    case WM_PAINT: {
+      // With the focus the static paints its whole face, then the frame goes over it.
+      if (wp == 0 && GetFocus() == label) InvalidateRect(label, nullptr, TRUE);
+      LRESULT r = StaticHandling(label, msg, wp, lp);
+      DrawLinkFocus(label);
+      return r;
+    }
+    case WM_NCDESTROY: {
+      // The last message: the label's properties go with it.
+      LRESULT r = StaticHandling(label, msg, wp, lp);
+      RemovePropA(label, kLinkProc);
+      RemovePropA(label, kLinkSpaceDown);
+      return r;
+    }
+  }
+  return StaticHandling(label, msg, wp, lp);
+}
+
+LRESULT CALLBACK LinkProc(HWND label, UINT msg, WPARAM wp, LPARAM lp) {
+  return Guarded([&] { return LinkKeys(label, msg, wp, lp); }, LRESULT(0));
+}
+}  // namespace
+
+void MakeLinkLabel(HWND label) {
+  if (!label) return;
+  SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(LinkLabel::Font()), FALSE);
+  SetWindowLongPtrA(label, GWL_STYLE, GetWindowLongPtrA(label, GWL_STYLE) | WS_TABSTOP);
+  if (GetPropA(label, kLinkProc)) return;
+  // Kept in the label's own character set: its text stays as it is.
+  bool unicode = IsWindowUnicode(label) != FALSE;
+  auto own = reinterpret_cast<LONG_PTR>(&LinkProc);
+  LONG_PTR proc =
+      unicode ? GetWindowLongPtrW(label, GWLP_WNDPROC) : GetWindowLongPtrA(label, GWLP_WNDPROC);
+  SetPropA(label, kLinkProc, reinterpret_cast<HANDLE>(proc));
+  if (unicode)
+    SetWindowLongPtrW(label, GWLP_WNDPROC, own);
+  else
+    SetWindowLongPtrA(label, GWLP_WNDPROC, own);
+}
+
+bool WindowDialogKeys(HWND window, MSG& msg) {
+  // Only keys: the rest keeps its own dispatch, in the window's character set.
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  if (!window || (msg.hwnd != window && !IsChild(window, msg.hwnd))) return false;
+  bool enterOrEsc = (msg.message == WM_KEYDOWN || msg.message == WM_CHAR) &&
+                    (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE);
+  if (enterOrEsc && !(SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam,
+                                   reinterpret_cast<LPARAM>(&msg)) & DLGC_WANTMESSAGE))
+    return false;
+  return IsDialogMessageA(window, &msg) != FALSE;
 }
 
 LRESULT LinkColors(HDC dc, HWND control, const std::vector<HWND>& links) {

@@ -113,6 +113,16 @@ class LinkLabel : public Control {
   static HFONT Font();
 };
 
+// Makes a static control (SS_NOTIFY) a link label: the link font, and a command the keyboard
+// reaches as it does a push button. It becomes a Tab stop, shows the focus, and Enter, Space
+// or its "&" letter tell its parent STN_CLICKED, as a click does.
+void MakeLinkLabel(HWND label);
+// For a message loop: the dialog keys (Tab, Shift+Tab, arrows, "&" letters, a focused link's
+// Enter and Space) of a window that is not a dialog, for messages to it or its children. Enter
+// and Esc elsewhere are left to the window: it has no default or cancel button. True when the
+// message was handled, and so must not be dispatched again.
+bool WindowDialogKeys(HWND window, MSG& msg);
+
 // For the parent's WM_CTLCOLORSTATIC: colours a link label; returns 0 for other statics.
 LRESULT LinkColors(HDC dc, HWND control, const std::vector<HWND>& links);
 // For the parent's WM_SETCURSOR: the hand over a link label. True when it set the cursor.

@@ -1,5 +1,7 @@
 #include "DialogUser.h"
 
+#include <algorithm>
+
 #include "InputBox.h"
 #include "Window.h"
 
@@ -124,4 +126,48 @@ bool DialogUser::Found() {
 bool DialogUser::Stop() {
   stop_ = true;
   return Found();
+}
+
+void PressKey(WORD vk) {
+  keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
+  keybd_event(static_cast<BYTE>(vk), 0, KEYEVENTF_KEYUP, 0);
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// Presses Tab; where the focus went (where it was, when it did not move within a second).
+static HWND Tab(HWND window) {
+  HWND from = FocusOf(window), now = from;
+  PressKey(VK_TAB);
+  for (DWORD start = GetTickCount(); now == from && GetTickCount() - start < 1000; Sleep(kPollMs))
+    now = FocusOf(window);
+  return now;
+}
+
+std::vector<int> TabWalk(HWND window) {
+  std::vector<int> ids;
+  for (HWND start = FocusOf(window), at = start, next; ids.size() < 40; at = next) {
+    next = Tab(window);
+    ids.push_back(next == at ? 0 : GetDlgCtrlID(next));
+    if (next == at || next == start) break;
+  }
+  return ids;
+}
+
+bool InTabOrder(std::vector<int> walk, const std::vector<int>& ids) {
+  std::rotate(walk.begin(), std::find(walk.begin(), walk.end(), ids.front()), walk.end());
+  auto at = walk.begin();
+  for (int id : ids)
+    if ((at = std::find(at, walk.end(), id)) == walk.end()) return false;
+  return true;
+}
+
+bool TabTo(HWND window, int id) {
+  for (int i = 0; i < 25 && GetDlgCtrlID(FocusOf(window)) != id; ++i) Tab(window);
+  return GetDlgCtrlID(FocusOf(window)) == id;
 }

@@ -34,6 +34,18 @@ void Click(HWND dlg, int id, int code = BN_CLICKED);
 std::string ItemText(HWND dlg, int id);
 std::vector<std::string> ListItems(HWND list);
 
+// A key as the keyboard sends it: to the focus of the foreground window.
+void PressKey(WORD vk);
+// The focus of a window's thread, as another thread sees it.
+HWND FocusOf(HWND window);
+// The IDs of the controls that Tab takes the focus to, once round: up to where it came back,
+// or a 0 where it stayed put.
+std::vector<int> TabWalk(HWND window);
+// Whether a walk holds these IDs in this order, counting round from the first of them.
+bool InTabOrder(std::vector<int> walk, const std::vector<int>& ids);
+// Tabs until the control has the focus; false when Tab does not get there.
+bool TabTo(HWND window, int id);
+
 // Types into the input box that is opening (any, or the one `which` picks) and presses OK, or
 // Cancel when `text` is null; returns once the box is gone.
 void AnswerInputBox(const char* text, const DialogMatch& which = nullptr);

@@ -290,7 +290,9 @@ TEST_F(Check0190Test, DialogShowsTheEntriesWithTheLastSelectedAndItsDetails) {
   MessageBoxWatcher boxes;
   TFCheck0190 dialog;
   DialogView last, home, foreign;
+  std::vector<int> walk;
   Show(dialog, [&](HWND dlg) {
+    walk = TabWalk(dlg);
     last = Look(dlg);
     Pick(dlg, 0);
     home = Look(dlg);
@@ -302,6 +304,7 @@ TEST_F(Check0190Test, DialogShowsTheEntriesWithTheLastSelectedAndItsDetails) {
   EXPECT_EQ("Verbindungen:", last.label5);
   EXPECT_EQ("Verbindungen pr\xFC" "fen", last.label7);
   EXPECT_EQ("Verbindungen l\xF6schen", last.label8);
+  EXPECT_TRUE(InTabOrder(walk, {IDL_C0_LISTBOX1, IDT_C0_LABEL7, IDT_C0_LABEL8, IDB_C0_BUTTON1}));
   EXPECT_EQ(515, last.client.right);
   EXPECT_EQ(229, last.client.bottom);
   EXPECT_FALSE(last.editsEnabled);

@@ -160,6 +160,8 @@ TEST_F(CookiesTest, ListsShowsAndDeletesSingleCookiesAfterAsking) {
   GridView atOpen, second, afterNo, afterYes, afterGone;
   std::string name, file, content, remove, close;
   RECT client = {};
+  std::vector<int> walk;
+  bool leftByEnter = false;
   DialogUser user("Cookies", [&](HWND dlg) {
     atOpen = View(dlg);
     char header[32] = "";
@@ -190,7 +192,9 @@ TEST_F(CookiesTest, ListsShowsAndDeletesSingleCookiesAfterAsking) {
     DeleteUrlCacheEntryA(cookies[2].url.c_str());
     ClickDelete(dlg);
     afterGone = View(dlg);
-    ClickClose(dlg);
+    walk = TabWalk(dlg);
+    if (TabTo(dlg, IDT_CK_LABEL5)) PressKey(VK_RETURN);  // "Beenden"
+    if (!(leftByEnter = WaitGone(dlg))) ClickClose(dlg);
   });
   TFCookies dialog;
   dialog.RunModal(nullptr);
@@ -222,6 +226,8 @@ TEST_F(CookiesTest, ListsShowsAndDeletesSingleCookiesAfterAsking) {
   EXPECT_FALSE(FileExists(cookies[1].file));
   EXPECT_EQ(std::vector<CookieRow>{cookies[0]}, afterGone.rows);
   EXPECT_EQ(std::vector<CookieRow>{cookies[0]}, CookieEntries());
+  EXPECT_TRUE(InTabOrder(walk, {IDC_CK_STRINGGRID1, IDT_CK_LABEL6, IDT_CK_LABEL5}));
+  EXPECT_TRUE(leftByEnter);
 }
 
 TEST_F(CookiesTest, AnEmptyCacheListsNothingAndDeletesNothing) {

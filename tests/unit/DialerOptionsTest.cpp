@@ -182,6 +182,7 @@ TEST_F(DialerOptionsTest, OkStoresTheListsAndTheFourSettings) {
     Items prefixes, trusted, prefixesAfter;
     bool intervalOn = true, comboEnabled = true, comboEnabledAfterClick = false;
     int selection = 0, selectionAfterClick = -1;
+    std::vector<int> walk;
   } seen;
   INT_PTR result = Show([&](HWND dlg) {
     seen.caption = GetWindowTextString(dlg);
@@ -195,7 +196,9 @@ TEST_F(DialerOptionsTest, OkStoresTheListsAndTheFourSettings) {
     IniFile user(dir.File("User.ini"));
     MarkConnectionTrusted(user, "Dialer");
 
-    ClickLater(dlg, IDT_DO_LABEL2);
+    // "hinzufügen" from the keyboard, after a round of Tab.
+    seen.walk = TabWalk(dlg);
+    if (TabTo(dlg, IDT_DO_LABEL2)) PressKey(VK_SPACE);
     AnswerInputBox(" 0137 ");  // kept with its blanks
     ClickLater(dlg, IDT_DO_LABEL2);
     AnswerInputBox("0190");  // listed already: refused
@@ -229,6 +232,8 @@ TEST_F(DialerOptionsTest, OkStoresTheListsAndTheFourSettings) {
   EXPECT_TRUE(seen.comboEnabledAfterClick);
   EXPECT_EQ(0, seen.selectionAfterClick);
   EXPECT_EQ((Items{"0900", " 0137 "}), seen.prefixesAfter);
+  EXPECT_TRUE(InTabOrder(seen.walk, {IDC_DO_LISTBOX1, IDT_DO_LABEL2, IDT_DO_LABEL6, IDC_DO_LISTBOX2,
+                                     IDT_DO_LABEL3, IDT_DO_LABEL4, IDB_DO_BUTTON1, IDB_DO_BUTTON2}));
   EXPECT_EQ((Items{"Der Eintrag existiert bereits!", "Sie m\xFCssen einen Eintrag markieren!"}),
             boxes.Texts());
 

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "AppPaths.h"
+#include "DialogUser.h"
 #include "MessageBoxWatcher.h"
 #include "Strings.h"
 #include "TempDir.h"
+#include "TextIds.h"
 
 namespace {
 struct MainWindowTest : ::testing::Test {
@@ -166,4 +169,50 @@ TEST_F(MainWindowTest, StayOnTopGivesATopmostWindow) {
   EXPECT_TRUE(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) << "again";
   ShowWindow(form.hwnd(), SW_SHOW);
   EXPECT_TRUE(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) << "shown";
+}
+
+TEST_F(MainWindowTest, TabWalksListsAndCommandsWhichShowTheFocusAndRunOnEnterOrSpace) {
+  MessageBoxWatcher boxes;
+  TFWachtposten_Main form;
+  form.RestoreFromTray();
+  HWND me = form.hwnd(), close = form.Label2.hwnd();
+  std::vector<int> walk;
+  bool framed = false;
+  HWND focusAfterBox = nullptr;
+  std::atomic<bool> done{false};
+  std::thread user([&] {
+    walk = TabWalk(me);
+    auto leftEdge = [close] {
+      std::vector<COLORREF> px;
+      HDC dc = GetDC(close);
+      for (int y = 0; y < 12; ++y) px.push_back(GetPixel(dc, 0, y));
+      ReleaseDC(close, dc);
+      return px;
+    };
+    std::vector<COLORREF> plain = leftEdge();
+    TabTo(me, IDC_Label2);
+    for (DWORD t = GetTickCount(); !framed && GetTickCount() - t < 1000; Sleep(20))
+      framed = leftEdge() != plain;
+    PressKey(VK_RETURN);  // nothing is marked: each command says so
+    boxes.WaitForCount(1, kDialogWaitMs);
+    for (DWORD t = GetTickCount(); FocusOf(me) != close && GetTickCount() - t < 3000;) Sleep(20);
+    focusAfterBox = FocusOf(me);
+    if (TabTo(me, IDC_Label3)) PressKey(VK_SPACE);
+    boxes.WaitForCount(2, kDialogWaitMs);
+    done = true;
+    PostMessageA(me, WM_NULL, 0, 0);
+  });
+  MSG msg;
+  while (!done && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (WindowDialogKeys(me, msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  user.join();
+  EXPECT_EQ((std::vector<int>{IDC_ListBox2, IDC_Label2, IDC_ListBox3, IDC_Label3, IDC_ListBox1}),
+            walk);
+  EXPECT_TRUE(framed);
+  EXPECT_EQ(close, focusAfterBox) << "the focus is back where it was";
+  EXPECT_EQ((std::vector<std::string>{Text(txt::CloseNothingMarked), Text(txt::KeepNothingMarked)}),
+            boxes.Texts());
 }

@@ -260,7 +260,9 @@ TEST_F(OptionsTest, LogLinksShowAndDeleteTheLogs) {
   WriteFileBytes(dir.File("Wachtposten.log"), "01.02.2026 10:00:00 - Werbung\r\n");
   MessageBoxWatcher boxes;
   LogSeen seen;
+  std::vector<int> walk;
   Show([&](HWND dlg) {
+    walk = TabWalk(dlg);
     std::thread viewer = ReadLogViewer(&seen);
     Click(dlg, IDT_OPT_LABEL4);
     viewer.join();
@@ -279,6 +281,9 @@ TEST_F(OptionsTest, LogLinksShowAndDeleteTheLogs) {
     EXPECT_FALSE(FileExists(dir.File("Wachtposten.log")));
     Click(dlg, IDB_OPT_ABBRECHEN);
   });
+  EXPECT_TRUE(InTabOrder(walk, {IDT_OPT_LABEL4, IDT_OPT_LABEL1, IDT_OPT_LABEL6, IDT_OPT_LABEL5,
+                                IDC_OPT_LISTBOX1, IDT_OPT_LABEL7, IDT_OPT_LABEL8,
+                                IDB_OPT_SPEICHERN, IDB_OPT_ABBRECHEN}));
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(std::vector<std::string>{"01.02.2026 10:00:00 - Werbung"}, seen.items);
   EXPECT_FALSE(seen.ownerEnabled) << "nothing of the options dialog works under the viewer";
