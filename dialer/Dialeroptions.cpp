@@ -142,20 +142,30 @@ void TFDialerOptions::Button1Click() {
     if (!entry.second.empty() && known.insert(entry.second).second) trusted.push_back(entry.second);
   // One save: a refused write throws out of here, what was written before it is put back, and
   // the dialog stays open with the user's edits for another try.
+  // A list as it is stored is not written again: each write is a moment in which a scanner
+  // may take the file, and the put-back below would meet that lock.
   auto saveLists = [&] {
     IniFile user(UserIni->file().path());
     std::string numbers;
-    if (!user.TryReadRawSection(kBlackNumbers, numbers)) throw EIniWriteError(user.path());
-    if (ListBox1.Count() > 0)
-      UserIni->SaveList(ListBox1, kBlackNumbers);
-    else
-      UserIni->EraseList(kBlackNumbers);
-    try {
-      if (!trusted.empty())
-        UserIni->SaveItems(kWhiteConnections, trusted);
+    std::vector<std::string> storedNumbers;
+    if (!user.TryReadRawSection(kBlackNumbers, numbers) ||
+        !UserIni->ReadList(kBlackNumbers, storedNumbers))
+      throw EIniWriteError(user.path());
+    bool numbersWritten =
+        storedNumbers != ListBox1.Items() || (storedNumbers.empty() && !numbers.empty());
+    if (numbersWritten) {
+      if (ListBox1.Count() > 0)
+        UserIni->SaveList(ListBox1, kBlackNumbers);
       else
-        UserIni->EraseList(kWhiteConnections);
+        UserIni->EraseList(kBlackNumbers);
+    }
+    try {
+      if (trusted.empty()) {
+        if (!stored.empty()) UserIni->EraseList(kWhiteConnections);
+      } else if (stored.size() != trusted.size() || NumberedItems(stored) != trusted)
+        UserIni->SaveItems(kWhiteConnections, trusted);
     } catch (...) {
+      if (!numbersWritten) throw;
       try {
         user.PutBackSection(kBlackNumbers, numbers);
       } catch (const EIniWriteError&) {
