@@ -125,37 +125,59 @@ void TFDialerOptions::Button1Click() {
   // The names marked trusted in a warning while the dialog was open are merged below: a file
   // that cannot be read now stores nothing, and the dialog stays open for another try.
   IniFile::Entries stored;
-  if (!listsRead_ || !UserIni->file().TryReadSection(kWhiteConnections, stored)) {
-    AppMessage(TextF(txt::SettingsUnreadable, UserIni->file().path()));
+  if (!listsRead_) {
+    AppMessage(TextF(txt::SaveRefusedNotReadAtOpen, UserIni->file().path()));
     return;
   }
-  // A refused write throws out of here: what was written stays, the dialog stays open with
-  // the user's edits, and OK can be tried again. Each list is replaced in one write, so a
-  // refusal never leaves a list half written.
-  if (ListBox1.Count() > 0)
-    UserIni->SaveList(ListBox1, kBlackNumbers);
-  else
-    UserIni->EraseList(kBlackNumbers);
+  if (!UserIni->file().TryReadSection(kWhiteConnections, stored)) {
+    AppMessage(TextF(txt::SaveRefusedUnreadable, UserIni->file().path()));
+    return;
+  }
   // A name marked trusted in a warning while the dialog was open stays trusted.
   std::vector<std::string> trusted = ListBox2.Items();
   std::unordered_set<std::string> known(loadedTrusted_.begin(), loadedTrusted_.end());
   known.insert(trusted.begin(), trusted.end());
   for (const auto& entry : stored)
     if (!entry.second.empty() && known.insert(entry.second).second) trusted.push_back(entry.second);
-  if (!trusted.empty()) {
-    UserIni->SaveItems(kWhiteConnections, trusted);
-    TrustedConnectionList = trusted;
-  } else {
-    UserIni->EraseList(kWhiteConnections);
-    TrustedConnectionList.clear();
-  }
-  UserIni->SetWhiteConnectionsKnown();
-  Config->Set0190CheckOnStartUp(CheckBox3.Checked());
-  Config->SetDialerSearch(CheckBox1.Checked());
+  // One save: a refused write throws out of here, what was written before it is put back, and
+  // the dialog stays open with the user's edits for another try.
+  // A list as it is stored is not written again: each write is a moment in which a scanner
+  // may take the file, and the put-back below would meet that lock.
+  auto saveLists = [&] {
+    IniFile user(UserIni->file().path());
+    std::string numbers;
+    std::vector<std::string> storedNumbers;
+    if (!user.TryReadRawSection(kBlackNumbers, numbers) ||
+        !UserIni->ReadList(kBlackNumbers, storedNumbers))
+      throw EIniWriteError(user.path());
+    bool numbersWritten =
+        storedNumbers != ListBox1.Items() || (storedNumbers.empty() && !numbers.empty());
+    if (numbersWritten) {
+      if (ListBox1.Count() > 0)
+        UserIni->SaveList(ListBox1, kBlackNumbers);
+      else
+        UserIni->EraseList(kBlackNumbers);
+    }
+    try {
+      if (trusted.empty()) {
+        if (!stored.empty()) UserIni->EraseList(kWhiteConnections);
+      } else if (stored.size() != trusted.size() || NumberedItems(stored) != trusted)
+        UserIni->SaveItems(kWhiteConnections, trusted);
+    } catch (...) {
+      if (!numbersWritten) throw;
+      try {
+        user.PutBackSection(kBlackNumbers, numbers);
+      } catch (const EIniWriteError&) {
+      }
+      throw;
+    }
+  };
   int item = ComboBox1.Selected();
-  Config->Set0190CheckInterval(item >= 0 ? CheckIntervalFromItem(ComboBox1.Item(item)) : 0,
-                               CheckBox7.Checked());
-  Config->SetDfueLookUp(CheckBox9.Checked());
+  Config->SaveDialerSettings(CheckBox3.Checked(), CheckBox1.Checked(),
+                             item >= 0 ? CheckIntervalFromItem(ComboBox1.Item(item)) : 0,
+                             CheckBox7.Checked(), CheckBox9.Checked(), saveLists);
+  TrustedConnectionList = trusted;
+  UserIni->SetWhiteConnectionsKnown();
   End(IDOK);
 }
 

@@ -20,7 +20,45 @@ const char* const kDfueLookUpKey = "DF\xDCLookUp";
 
 namespace {
 const char kRunValueName[] = "Wachtposten";
+
+// The Run value as it stood before a save, to be put back when the save is refused.
+struct RunValue {
+  bool present = false;
+  DWORD type = REG_SZ;
+  std::vector<BYTE> data;
+};
+
+RunValue ReadRunValue() {
+  RunValue value;
+  HKEY key;
+  if (RegOpenKeyExA(RunKey.root, RunKey.subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return value;
+  DWORD size = 0;
+  if (RegQueryValueExA(key, kRunValueName, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+    value.data.resize(size);
+    value.present = RegQueryValueExA(key, kRunValueName, nullptr, &value.type,
+                                     value.data.empty() ? nullptr : value.data.data(),
+                                     &size) == ERROR_SUCCESS;
+    value.data.resize(size);
+  }
+  RegCloseKey(key);
+  return value;
 }
+
+void PutBackRunValue(const RunValue& value) {
+  HKEY key;
+  if (RegOpenKeyExA(RunKey.root, RunKey.subKey.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    return;
+  if (value.present)
+    RegSetValueExA(key, kRunValueName, 0, value.type, value.data.data(),
+                   static_cast<DWORD>(value.data.size()));
+  else
+    RegDeleteValueA(key, kRunValueName);
+  RegCloseKey(key);
+}
+
+std::string SwitchText(bool on) { return on ? "1" : "0"; }
+}  // namespace
 
 std::string PopupLogPath() { return ProgramDir() + "Wachtposten.log"; }
 std::string ConnectionLogPath() { return ProgramDir() + "Connection.log"; }
@@ -140,41 +178,41 @@ void TConfigIni::Apply(bool active) {
   }
 }
 
-void TConfigIni::SetLogAutoPop(bool on) { logAutoPop_ = on; WriteSwitch("LogAutoPop", on); }
-void TConfigIni::SetLogFilteredPop(bool on) { logFilteredPop_ = on; WriteSwitch("LogFilteredPop", on); }
-void TConfigIni::SetLogConnections(bool on) { logConnections_ = on; WriteSwitch("LogConnections", on); }
-void TConfigIni::Set0190CheckOnStartUp(bool on) { checkOnStartUp_ = on; WriteSwitch("0190CheckOnStartUp", on); }
-void TConfigIni::SetDialerSearch(bool on) { dialerSearch_ = on; WriteSwitch("DialerSearch", on); }
-void TConfigIni::SetStayOnTop(bool on) { stayOnTop_ = on; WriteSwitch("StayOnTop", on); }
-void TConfigIni::SetStartIEMax(bool on) { startIEMax_ = on; WriteSwitch("StartIEMax", on); }
-void TConfigIni::SetPiS(bool on) { pis_ = on; WriteSwitch("PiS", on); }
-void TConfigIni::SetDeleteCookiesOnStartUp(bool on) { deleteCookies_ = on; WriteSwitch("DeleteCookiesOnStartUp", on); }
-void TConfigIni::SetDeleteHistoryOnStartUp(bool on) { deleteHistory_ = on; WriteSwitch("DeleteHistoryOnStartUp", on); }
-void TConfigIni::SetDeleteTempFilesOnStartUp(bool on) { deleteTempFiles_ = on; WriteSwitch("DeleteTempFilesOnStartUp", on); }
-void TConfigIni::SetDeleteTypedURLsOnStartUp(bool on) { deleteTypedUrls_ = on; WriteSwitch("DeleteTypedURLsOnStartUp", on); }
+void TConfigIni::SetLogAutoPop(bool on) { WriteSwitch("LogAutoPop", on); logAutoPop_ = on; }
+void TConfigIni::SetLogFilteredPop(bool on) { WriteSwitch("LogFilteredPop", on); logFilteredPop_ = on; }
+void TConfigIni::SetLogConnections(bool on) { WriteSwitch("LogConnections", on); logConnections_ = on; }
+void TConfigIni::Set0190CheckOnStartUp(bool on) { WriteSwitch("0190CheckOnStartUp", on); checkOnStartUp_ = on; }
+void TConfigIni::SetDialerSearch(bool on) { WriteSwitch("DialerSearch", on); dialerSearch_ = on; }
+void TConfigIni::SetStayOnTop(bool on) { WriteSwitch("StayOnTop", on); stayOnTop_ = on; }
+void TConfigIni::SetStartIEMax(bool on) { WriteSwitch("StartIEMax", on); startIEMax_ = on; }
+void TConfigIni::SetPiS(bool on) { WriteSwitch("PiS", on); pis_ = on; }
+void TConfigIni::SetDeleteCookiesOnStartUp(bool on) { WriteSwitch("DeleteCookiesOnStartUp", on); deleteCookies_ = on; }
+void TConfigIni::SetDeleteHistoryOnStartUp(bool on) { WriteSwitch("DeleteHistoryOnStartUp", on); deleteHistory_ = on; }
+void TConfigIni::SetDeleteTempFilesOnStartUp(bool on) { WriteSwitch("DeleteTempFilesOnStartUp", on); deleteTempFiles_ = on; }
+void TConfigIni::SetDeleteTypedURLsOnStartUp(bool on) { WriteSwitch("DeleteTypedURLsOnStartUp", on); deleteTypedUrls_ = on; }
 
 void TConfigIni::SetDfueLookUp(bool on) {
-  dfueLookUp_ = on;
   WriteSwitch(kDfueLookUpKey, on);
+  dfueLookUp_ = on;
   // While the guard is deactivated the watch stays off; activating it starts the watch.
   if (targets_.connectionTimer) targets_.connectionTimer->SetEnabled(on && ScanningActive);
 }
 
 void TConfigIni::SetExclusivWindow(bool on) {
+  WriteSwitch("ExclusivWindow", on);
   exclusivWindow_ = on;
   // Like the connection watch: nothing is closed while the guard is deactivated, and
   // activating it starts the counter.
   if (targets_.counter) targets_.counter->SetEnabled(on && ScanningActive);
-  WriteSwitch("ExclusivWindow", on);
 }
 
 void TConfigIni::SetExclusivWindowCount(int count) {
-  windowCount_ = count;
   file_.WriteInteger(kConfigSection, "ExclusivWindowCount", count);
+  windowCount_ = count;
   if (targets_.counter) targets_.counter->SetMaxWindow(count);
 }
 
-void TConfigIni::SetAutoStart(bool on) {
+bool TConfigIni::RegisterAutoStart(bool on) {
   HKEY key;
   if (RegOpenKeyExA(RunKey.root, RunKey.subKey.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
     if (on) {
@@ -188,9 +226,109 @@ void TConfigIni::SetAutoStart(bool on) {
   }
   // Judged by what the registry holds afterwards: a value that was never there is removed
   // all the same, and a refused write leaves the switch off.
-  autoStart_ = AutoStartRegistered();
-  if (autoStart_ != on) AppMessage(Text(on ? txt::AutoStartNotSet : txt::AutoStartNotRemoved));
-  WriteSwitch("AutoStart", autoStart_);
+  return AutoStartRegistered();
+}
+
+void TConfigIni::SetAutoStart(bool on) {
+  RunValue before = ReadRunValue();
+  bool registered = RegisterAutoStart(on);
+  try {
+    WriteSwitch("AutoStart", registered);
+  } catch (...) {
+    PutBackRunValue(before);
+    throw;
+  }
+  autoStart_ = registered;
+  if (registered != on) AppMessage(Text(on ? txt::AutoStartNotSet : txt::AutoStartNotRemoved));
+}
+
+void TConfigIni::SaveGeneral(const GeneralOptions& o, const std::function<void()>& alsoSave) {
+  // The registry first: the switch stored is what it really holds.
+  RunValue before = ReadRunValue();
+  bool registered = RegisterAutoStart(o.autoStart);
+  std::string previous;
+  try {
+    file_.WriteKeys(kConfigSection,
+                    {{"LogAutoPop", SwitchText(o.logAutoPop)},
+                     {"LogFilteredPop", SwitchText(o.logFilteredPop)},
+                     {"LogConnections", SwitchText(o.logConnections)},
+                     {"StayOnTop", SwitchText(o.stayOnTop)},
+                     {"AutoStart", SwitchText(registered)},
+                     {"ExclusivWindow", SwitchText(o.exclusivWindow)},
+                     {"ExclusivWindowCount", std::to_string(o.windowCount)},
+                     {"StartIEMax", SwitchText(o.startIEMax)},
+                     {"PiS", SwitchText(o.pis)},
+                     {"DeleteCookiesOnStartUp", SwitchText(o.deleteCookies)},
+                     {"DeleteHistoryOnStartUp", SwitchText(o.deleteHistory)},
+                     {"DeleteTempFilesOnStartUp", SwitchText(o.deleteTempFiles)},
+                     {"DeleteTypedURLsOnStartUp", SwitchText(o.deleteTypedUrls)}},
+                    &previous);
+  } catch (...) {
+    PutBackRunValue(before);
+    throw;
+  }
+  if (alsoSave) {
+    try {
+      alsoSave();
+    } catch (...) {
+      // Config.ini was free a moment ago: the put-back waits for it as any write does.
+      try {
+        file_.PutBackSection(kConfigSection, previous);
+      } catch (const EIniWriteError&) {
+      }
+      PutBackRunValue(before);
+      throw;
+    }
+  }
+  logAutoPop_ = o.logAutoPop;
+  logFilteredPop_ = o.logFilteredPop;
+  logConnections_ = o.logConnections;
+  stayOnTop_ = o.stayOnTop;
+  autoStart_ = registered;
+  exclusivWindow_ = o.exclusivWindow;
+  windowCount_ = o.windowCount;
+  startIEMax_ = o.startIEMax;
+  pis_ = o.pis;
+  deleteCookies_ = o.deleteCookies;
+  deleteHistory_ = o.deleteHistory;
+  deleteTempFiles_ = o.deleteTempFiles;
+  deleteTypedUrls_ = o.deleteTypedUrls;
+  if (targets_.counter) {
+    targets_.counter->SetEnabled(exclusivWindow_ && ScanningActive);
+    targets_.counter->SetMaxWindow(windowCount_);
+  }
+  if (registered != o.autoStart)
+    AppMessage(Text(o.autoStart ? txt::AutoStartNotSet : txt::AutoStartNotRemoved));
+}
+
+void TConfigIni::SaveDialerSettings(bool checkOnStartUp, bool dialerSearch, int checkInterval,
+                                    bool checkOn, bool dfueLookUp,
+                                    const std::function<void()>& alsoSave) {
+  int interval = checkOn ? NormalizedCheckInterval(checkInterval) : 0;
+  std::string previous;
+  file_.WriteKeys(kConfigSection,
+                  {{"0190CheckOnStartUp", SwitchText(checkOnStartUp)},
+                   {"DialerSearch", SwitchText(dialerSearch)},
+                   {"0190CheckInterval", std::to_string(interval != 0 ? checkInterval : 0)},
+                   {kDfueLookUpKey, SwitchText(dfueLookUp)}},
+                  &previous);
+  if (alsoSave) {
+    try {
+      alsoSave();
+    } catch (...) {
+      try {
+        file_.PutBackSection(kConfigSection, previous);
+      } catch (const EIniWriteError&) {
+      }
+      throw;
+    }
+  }
+  checkOnStartUp_ = checkOnStartUp;
+  dialerSearch_ = dialerSearch;
+  checkInterval_ = interval;
+  ApplyCheckInterval();
+  dfueLookUp_ = dfueLookUp;
+  if (targets_.connectionTimer) targets_.connectionTimer->SetEnabled(dfueLookUp && ScanningActive);
 }
 
 void TConfigIni::ReportStartupWriteError() {
@@ -200,15 +338,18 @@ void TConfigIni::ReportStartupWriteError() {
 }
 
 void TConfigIni::Set0190CheckInterval(int value, bool on) {
-  // Held and applied before the write, which may be refused: activation trusts the timer to
-  // hold the interval held here.
-  checkInterval_ = on ? NormalizedCheckInterval(value) : 0;
-  if (targets_.checkTimer) {
-    if (checkInterval_ != 0)
-      targets_.checkTimer->SetInterval(static_cast<UINT>(checkInterval_) * kCheckIntervalUnitMs);
-    targets_.checkTimer->SetEnabled(checkInterval_ != 0 && ScanningActive != 0);
-  }
-  file_.WriteInteger(kConfigSection, "0190CheckInterval", checkInterval_ != 0 ? value : 0);
+  int interval = on ? NormalizedCheckInterval(value) : 0;
+  file_.WriteInteger(kConfigSection, "0190CheckInterval", interval != 0 ? value : 0);
+  checkInterval_ = interval;
+  ApplyCheckInterval();
+}
+
+void TConfigIni::ApplyCheckInterval() {
+  // Activation trusts the timer to hold the interval held here.
+  if (!targets_.checkTimer) return;
+  if (checkInterval_ != 0)
+    targets_.checkTimer->SetInterval(static_cast<UINT>(checkInterval_) * kCheckIntervalUnitMs);
+  targets_.checkTimer->SetEnabled(checkInterval_ != 0 && ScanningActive != 0);
 }
 
 void TConfigIni::ShowCheckInterval() {

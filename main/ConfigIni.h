@@ -30,8 +30,18 @@ struct RunKeyLocation {
 };
 extern RunKeyLocation RunKey;
 
-// Every option of Config.ini [Configuration]. Each setter stores the value and writes the
-// key at once (a refused write throws EIniWriteError after the value is stored).
+// What the general options' OK stores in one save.
+struct GeneralOptions {
+  bool logAutoPop = false, logFilteredPop = false, logConnections = false, stayOnTop = false,
+       autoStart = false, exclusivWindow = false, startIEMax = false, pis = false,
+       deleteCookies = false, deleteHistory = false, deleteTempFiles = false,
+       deleteTypedUrls = false;
+  int windowCount = 1;
+};
+
+// Every option of Config.ini [Configuration]. Each setter writes the key at once and only then
+// holds the value and switches its part: a refused write throws EIniWriteError and changes
+// nothing.
 class TConfigIni {
  public:
   // A Config.ini that another program holds through the whole wait leaves every option at its
@@ -75,8 +85,18 @@ class TConfigIni {
   void SetDfueLookUp(bool on);
   void SetStayOnTop(bool on);
   // Writes or removes the Run value. When the registry does not end up as asked, the user is
-  // told, and the switch (held and written) shows what the registry really holds.
+  // told, and the switch (held and written) shows what the registry really holds. When the
+  // file refuses the switch, the Run value is put back as it was.
   void SetAutoStart(bool on);
+  // The general options as one save: the Run value, every key in one write of Config.ini, then
+  // alsoSave (the words, in User.ini). When any step is refused, what the others wrote is put
+  // back and EIniWriteError comes out with nothing held or switched changed.
+  void SaveGeneral(const GeneralOptions& options, const std::function<void()>& alsoSave = {});
+  // The dialer options' four settings in one write, then alsoSave (the lists, in User.ini), as
+  // one save like SaveGeneral; only then held and switched as their setters do.
+  void SaveDialerSettings(bool checkOnStartUp, bool dialerSearch, int checkInterval,
+                          bool checkOn, bool dfueLookUp,
+                          const std::function<void()>& alsoSave = {});
   // Also switches the browser-window counter; while the guard is deactivated it stays off.
   void SetExclusivWindow(bool on);
   void SetExclusivWindowCount(int count);
@@ -105,6 +125,10 @@ class TConfigIni {
   bool Load(unsigned long waitMs);
   void Apply(bool active);
   void WriteSwitch(const char* key, bool on);
+  // Sets the Run value as asked; false, with nothing changed, when the key cannot be opened.
+  // Gives what autostart is now in force.
+  bool RegisterAutoStart(bool on);
+  void ApplyCheckInterval();
   bool ReadSwitch(const char* key) const;
 
   ConfigTargets targets_;

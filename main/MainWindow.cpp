@@ -140,10 +140,14 @@ TFWachtposten_Main::TFWachtposten_Main() {
   };
   TrayIcon1.Add(hwnd(), ImageList1[1], kTrayHint);
   Config->ReportStartupWriteError();
+  // Chosen in Config.ini: when it is held, they run late, once it is read (maybe inside the
+  // box below).
+  bool cleanupsLate = configUnread_;
+  cleanupsPending_ = cleanupsLate;
   ReportUnreadFiles();
   // Their messages come after the lists and the settings are in place: the timers run
   // inside the message boxes.
-  StartupCleanups();
+  if (!cleanupsLate) StartupCleanups();
 
   MinimizeToTray();
   // Wine drops the topmost style set while the menus and the tray icon were still being
@@ -341,10 +345,14 @@ void TFWachtposten_Main::ReportUnreadFiles() {
   if (userUnread_) files += (files.empty() ? "" : "\r\n") + UserIni->file().path();
   if (files.empty()) return;
   TimerReread.SetEnabled(true);
+  // What waits for each file, as RereadStoredFiles does it.
+  std::string text = TextF(txt::StartFilesHeld, files);
+  if (configUnread_) text += "\r\n\r\n" + Text(txt::StartConfigUnread);
+  if (userUnread_) text += "\r\n\r\n" + Text(txt::StartUserUnread);
   // Told once. The files are read again meanwhile, also while this box is open.
   bool was = inModal_;
   inModal_ = true;
-  SysMessage(TextF(txt::FilesUnreadableAtStart, files));
+  SysMessage(text);
   inModal_ = was;
 }
 
@@ -359,6 +367,11 @@ bool TFWachtposten_Main::RereadStoredFiles(unsigned long waitMs) {
     }
   }
   if (userUnread_ && UserIni && LoadStoredLists(waitMs)) userUnread_ = false;
+  if (!configUnread_ && cleanupsPending_) {
+    // Cleared first: each clean-up's box runs a message loop.
+    cleanupsPending_ = false;
+    StartupCleanups();
+  }
   if (!configUnread_ && dialerSearchPending_) {
     dialerSearchPending_ = false;
     if (Config->GetDialerSearch()) CheckDialer();

@@ -194,6 +194,8 @@ class TFWachtposten_Main : public Window {
   bool configUnread_ = false;
   // The start-up check waits for the files it needs.
   bool startupCheckPending_ = false;
+  // The start-up clean-ups wait for a Config.ini held at start, which says which to run.
+  bool cleanupsPending_ = false;
   bool listsNoticePosted_ = false;
 
   std::vector<HWND> links_;

@@ -77,6 +77,10 @@ constexpr int DialupMarkLink = 701, DialupWhat = 704, DialupAdvice1 = 705, Dialu
 // notice, a list entry not made, a settings dialog that does not open, a check not done.
 constexpr int FilesUnreadableAtStart = 1100, ListNotSavedUnreadable = 1101,
               SettingsUnreadable = 1102, CheckNotDoneUnreadable = 1103, MasterUnreadable = 1104;
+// A save refused because a file cannot be read now, or could not be when the dialog opened
+// ("%s" its full path); the start-up's notice of held files and what waits for each.
+constexpr int SaveRefusedUnreadable = 1140, SaveRefusedNotReadAtOpen = 1141,
+              StartFilesHeld = 1142, StartConfigUnread = 1143, StartUserUnread = 1144;
 // Titles and typed texts the ANSI code page cannot hold ("%s" the character; the input box
 // shows 1120 itself, see ui/Guard.h).
 constexpr int CharOutsideCodePage = 1120, TitleNotListable = 1121;

@@ -147,8 +147,7 @@ void TFMasterPassword::Button1Click() {
     // A password that was not stored is not defined: it would grant access once and never
     // again. The codec has told why.
     cPassword codec;
-    codec.SaveMaster(bytes);
-    if (codec.Written()) codec.SaveMasterCheck(bytes);
+    codec.SaveMasterAndCheck(bytes);
     if (!codec.Written()) return;
     MasterAccessGranted = 1;
   }

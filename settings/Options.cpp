@@ -251,29 +251,29 @@ bool TFOptions::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
 void TFOptions::SpeichernClick() {
   if (!wordsRead_) {
     // The words could not be read when the dialog opened: OK would store the empty list.
-    AppMessage(TextF(txt::SettingsUnreadable, UserIni->file().path()));
+    AppMessage(TextF(txt::SaveRefusedNotReadAtOpen, UserIni->file().path()));
     return;
   }
-  // A refused write throws out of here: the write error is shown and the dialog stays open,
-  // so a save that did not go through is never taken for one that did. What was written
-  // before the failure stays written; the words and the word list are left as they were.
-  Config->SetLogAutoPop(CheckBox1.Checked());
-  Config->SetLogFilteredPop(CheckBox2.Checked());
-  Config->SetLogConnections(CheckBox3.Checked());
-  Config->SetStayOnTop(CheckBox4.Checked());
-  Config->SetAutoStart(CheckBox5.Checked());
-  Config->SetExclusivWindow(CheckBox6.Checked());
-  Config->SetExclusivWindowCount(WindowLimitFromText(Edit1.GetText()));
-  Config->SetStartIEMax(CheckBox8.Checked());
-  Config->SetPiS(CheckBox7.Checked());
-  Config->SetDeleteCookiesOnStartUp(CheckBox9.Checked());
-  Config->SetDeleteHistoryOnStartUp(CheckBox10.Checked());
-  Config->SetDeleteTempFilesOnStartUp(CheckBox11.Checked());
-  Config->SetDeleteTypedURLsOnStartUp(CheckBox12.Checked());
+  GeneralOptions options;
+  options.logAutoPop = CheckBox1.Checked();
+  options.logFilteredPop = CheckBox2.Checked();
+  options.logConnections = CheckBox3.Checked();
+  options.stayOnTop = CheckBox4.Checked();
+  options.autoStart = CheckBox5.Checked();
+  options.exclusivWindow = CheckBox6.Checked();
+  options.windowCount = WindowLimitFromText(Edit1.GetText());
+  options.startIEMax = CheckBox8.Checked();
+  options.pis = CheckBox7.Checked();
+  options.deleteCookies = CheckBox9.Checked();
+  options.deleteHistory = CheckBox10.Checked();
+  options.deleteTempFiles = CheckBox11.Checked();
+  options.deleteTypedUrls = CheckBox12.Checked();
+  // One save: a refused write throws out of here with nothing stored, held or switched (what
+  // was written is put back), the write error is shown and the dialog stays open with the
+  // user's choices, so a save that did not go through is never taken for one that did.
+  Config->SaveGeneral(options, [this] { UserIni->SaveList(ListBox1, kWordsSection); });
 
-  if (CheckBox1.Checked() || CheckBox2.Checked()) CreateIfMissing(PopupLogPath());
-
-  UserIni->SaveList(ListBox1, kWordsSection);
+  if (options.logAutoPop || options.logFilteredPop) CreateIfMissing(PopupLogPath());
   BadWordList = &UserIni->GetBadWords();
   End(IDOK);
 }

@@ -126,6 +126,18 @@ int cPassword::SaveMasterCheck(const std::string& password) {
   return sum;
 }
 
+void cPassword::SaveMasterAndCheck(const std::string& password) {
+  std::string codes;
+  for (char c : password) codes += std::to_string(EncodeChar(std::string(1, c)));
+  try {
+    IniFile(ConfigPath()).WriteKeys(
+        kSection, {{kMasterKey, codes}, {kMasterCheckKey, std::to_string(CheckSum(password))}});
+  } catch (const EIniWriteError&) {
+    written_ = false;
+    SysMessage(Text(txt::MasterNotWritten));
+  }
+}
+
 int cPassword::CheckSum(const std::string& password) {
   int sum = 0;
   for (char c : password) sum += EncodeChar(std::string(1, c));
@@ -140,10 +152,9 @@ bool cPassword::LoadMaster(const std::string& typed) {
   // Strictly in pairs; a single digit left at the end is no code either.
   std::string decoded;
   for (std::size_t i = 0; i < stored.size(); i += 2) decoded += DecodeChar(stored.substr(i, 2));
-  // The check is repaired when it does not match, but a mere check writes nothing: a
-  // read-only Config.ini would otherwise report a write error at every question.
+  // A check writes nothing: a sum that does not match says the pair was not stored as one,
+  // and "repairing" it would grant the next try whatever Master holds.
   std::string sum = std::to_string(CheckSum(decoded));
-  if (sum != storedCheck) Write(kMasterCheckKey, sum);
   if (typed != decoded) return false;
   return sum == storedCheck;
 }

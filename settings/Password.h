@@ -55,9 +55,12 @@ class cPassword {
   std::string SaveMaster(const std::string& password);
   // Writes MasterCheck; a refused write shows text 33. Returns the sum either way.
   int SaveMasterCheck(const std::string& password);
-  // True when typed is the stored password and MasterCheck matches it. When MasterCheck does
-  // not match the stored password, it is rewritten to match (and this check fails). A file
-  // that cannot be read now fails the check and is not written (see Unreadable).
+  // Writes Master and MasterCheck together in one write, so that the pair is never stored
+  // half: both are, or (text 33 shown) neither. What a password is defined with.
+  void SaveMasterAndCheck(const std::string& password);
+  // True when typed is the stored password and MasterCheck matches it. Never writes: a
+  // MasterCheck that does not match the stored password fails every check until the pair is
+  // stored again. A file that cannot be read now fails the check (see Unreadable).
   bool LoadMaster(const std::string& typed);
 
   // Whether a read so far met Config.ini held by another program beyond the wait.

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <unordered_set>
 
+std::function<void(const std::string& path)> IniWritten;
+
 EIniWriteError::EIniWriteError(const std::string& path)
     : std::runtime_error("nach " + path + " kann nicht geschrieben werden"), path_(path) {}
 
@@ -55,6 +57,10 @@ std::string ProfileString(const std::string& path, const std::string& section,
 // file to itself.
 bool FreeForWriting(const std::string& path) {
   return IniHold(path, true, kIniHeldWaitMs).Free();
+}
+
+void Written(const std::string& path) {
+  if (IniWritten) IniWritten(path);
 }
 }  // namespace
 
@@ -218,6 +224,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
   if (!FreeForWriting(path_) || !WritePrivateProfileStringA(section.c_str(), key.c_str(), ProfileValueFor(value).c_str(),
                                   path_.c_str()))
     throw EIniWriteError(path_);
+  Written(path_);
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -227,6 +234,7 @@ void IniFile::WriteInteger(const std::string& section, const std::string& key, i
 void IniFile::EraseSection(const std::string& section) {
   if (!FreeForWriting(path_) || !WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, path_.c_str()))
     throw EIniWriteError(path_);
+  Written(path_);
 }
 
 void IniFile::ReplaceSection(const std::string& section,
@@ -245,6 +253,80 @@ void IniFile::ReplaceSection(const std::string& section,
   block += '\0';
   if (!FreeForWriting(path_) || !WritePrivateProfileSectionA(section.c_str(), block.data(), path_.c_str()))
     throw EIniWriteError(path_);
+  Written(path_);
+}
+
+bool IniFile::TryReadRawSection(const std::string& section, std::string& raw) const {
+  raw.clear();
+  IniHold hold(path_, false, kIniHeldWaitMs);
+  if (!hold.Free()) return false;
+  std::vector<char> buf(4096);
+  DWORD n;
+  for (;;) {
+    n = GetPrivateProfileSectionA(section.c_str(), buf.data(), static_cast<DWORD>(buf.size()),
+                                  path_.c_str());
+    if (n < buf.size() - 2 || buf.size() >= (1u << 28)) break;
+    buf.resize(buf.size() * 4);
+  }
+  raw.assign(buf.data(), n);
+  return true;
+}
+
+void IniFile::WriteKeys(const std::string& section, const Entries& keys, std::string* previous) {
+  std::string block;
+  // What a held file gives is no section: writing it back would drop the stored keys.
+  if (!TryReadRawSection(section, block)) throw EIniWriteError(path_);
+  if (previous) *previous = block;
+
+  // The lines come back as the file holds them, values with their quotes.
+  std::vector<std::string> folded;
+  for (const auto& key : keys) folded.push_back(FoldedKey(key.first));
+  std::vector<bool> placed(keys.size(), false);
+  std::string merged;
+  auto put = [&](std::size_t i) {
+    merged += keys[i].first + "=" + ProfileValueFor(keys[i].second);
+    merged += '\0';
+    placed[i] = true;
+  };
+  for (std::size_t at = 0; at < block.size();) {
+    std::size_t end = block.find('\0', at);
+    if (end == std::string::npos) end = block.size();
+    std::string line = block.substr(at, end - at);
+    at = end + 1;
+    if (line.empty()) continue;
+    std::size_t eq = line.find('=');
+    std::string name = line.substr(0, eq);
+    while (!name.empty() && IsBlank(name.back())) name.pop_back();
+    while (!name.empty() && IsBlank(name.front())) name.erase(0, 1);
+    std::string key = FoldedKey(name);
+    std::size_t i = 0;
+    while (i < keys.size() && folded[i] != key) ++i;
+    if (i == keys.size()) {
+      merged += line;
+      merged += '\0';
+    } else if (!placed[i]) {
+      put(i);
+    }
+  }
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    if (!placed[i]) put(i);
+  merged += '\0';
+  if (!FreeForWriting(path_) ||
+      !WritePrivateProfileSectionA(section.c_str(), merged.data(), path_.c_str()))
+    throw EIniWriteError(path_);
+  Written(path_);
+}
+
+void IniFile::PutBackSection(const std::string& section, const std::string& previous) {
+  if (previous.empty()) {
+    EraseSection(section);
+    return;
+  }
+  std::string block = previous + '\0' + '\0';
+  if (!FreeForWriting(path_) ||
+      !WritePrivateProfileSectionA(section.c_str(), block.data(), path_.c_str()))
+    throw EIniWriteError(path_);
+  Written(path_);
 }
 
 std::vector<std::string> NumberedItems(

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -84,9 +85,25 @@ class IniFile {
   void ReplaceSection(const std::string& section,
                       const std::vector<std::pair<std::string, std::string>>& entries);
 
+  // Sets several keys of a section in one write of the section, so that a program that takes
+  // the file between two writes can never leave some of them stored: either all are, or none
+  // (EIniWriteError). The section's other lines stay as they stand; a later repeat of a key set
+  // here goes. previous, when given, gets the section as it stood, for PutBackSection.
+  void WriteKeys(const std::string& section, const Entries& keys,
+                 std::string* previous = nullptr);
+  // A section's lines as the file holds them (values with their quotes), each ending in a
+  // zero, for PutBackSection. False when the file is held beyond the wait.
+  bool TryReadRawSection(const std::string& section, std::string& raw) const;
+  // Writes back a section as WriteKeys or TryReadRawSection found it (none: the section goes), in one write.
+  void PutBackSection(const std::string& section, const std::string& previous);
+
  private:
   std::string path_;
 };
+
+// Called with the file's path after each write that went through. Tests take a lock there, as
+// an on-access scanner does right after a change.
+extern std::function<void(const std::string& path)> IniWritten;
 
 // The items of a numbered list among a section's entries (as ReadSection gives them): the
 // values of the keys "1", "2", ... up to the first that is empty or missing.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "IniFile.h"
+
 
 TempDir::TempDir(const std::string& nameHint) {
   char base[MAX_PATH];
@@ -88,3 +90,13 @@ HeldFile::~HeldFile() {
   else if (handle_)
     CloseHandle(handle_);
 }
+
+LockAfterWrite::LockAfterWrite(const std::string& written, const std::string& held) {
+  std::string target = held.empty() ? written : held;
+  IniWritten = [this, written, target](const std::string& path) {
+    if (!lock_ && lstrcmpiA(path.c_str(), written.c_str()) == 0)
+      lock_ = std::make_unique<HeldFile>(target);
+  };
+}
+
+LockAfterWrite::~LockAfterWrite() { IniWritten = nullptr; }

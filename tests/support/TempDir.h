@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -37,4 +38,19 @@ class HeldFile {
  private:
   void* handle_ = nullptr;
   std::thread releaser_;
+};
+
+// An on-access scanner: right after the first write to `written` goes through, it holds `held`
+// (by default the same file) as HeldFile does, until the object goes. A lock that starts
+// between two writes.
+class LockAfterWrite {
+ public:
+  explicit LockAfterWrite(const std::string& written, const std::string& held = "");
+  ~LockAfterWrite();
+  LockAfterWrite(const LockAfterWrite&) = delete;
+  LockAfterWrite& operator=(const LockAfterWrite&) = delete;
+  bool Taken() const { return lock_ && lock_->Held(); }
+
+ private:
+  std::unique_ptr<HeldFile> lock_;
 };

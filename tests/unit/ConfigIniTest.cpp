@@ -157,6 +157,62 @@ TEST_F(ConfigIniTest, AutoStartWritesTheQuotedPathAndRemovesIt) {
   EXPECT_FALSE(IsOwnRunCommand("\"\"", "C:\\Programme\\Wachtposten.exe"));
 }
 
+// A save refused at any step changes nothing: not Config.ini, not the Run value, not what is
+// held or switched. One that goes through is whole, also when the file is taken right after.
+TEST_F(ConfigIniTest, ARefusedSaveChangesNothingAndAGoodOneIsWhole) {
+  RunKey.root = HKEY_CURRENT_USER;
+  RunKey.subKey = "Software\\WachtpostenTest\\Save" + std::to_string(GetCurrentProcessId());
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(RunKey.root, RunKey.subKey.c_str(), 0, nullptr, 0,
+                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  const char other[] = "\"C:\\Alt\\Wachtposten.exe\"";
+  RegSetValueExA(key, "Wachtposten", 0, REG_SZ, reinterpret_cast<const BYTE*>(other), sizeof other);
+  WriteConfig("Language=en\r\nExclusivWindowCount=1\r\n");
+  ScanningActive = 1;
+  TConfigIni config(Targets());
+  const std::string before = ReadFileBytes(dir.File("Config.ini"));
+  auto runValue = [&] {
+    char data[MAX_PATH + 3] = {};
+    DWORD size = sizeof data;
+    return RegQueryValueExA(key, "Wachtposten", nullptr, nullptr, reinterpret_cast<BYTE*>(data),
+                            &size) == ERROR_SUCCESS ? std::string(data) : "<none>";
+  };
+  GeneralOptions options;
+  options.stayOnTop = options.autoStart = options.exclusivWindow = options.pis = true;
+  options.windowCount = 2;
+  MessageBoxWatcher boxes;
+  {
+    HeldFile held(dir.File("Config.ini"));
+    EXPECT_THROW(config.SetAutoStart(true), EIniWriteError);
+    EXPECT_THROW(config.SaveGeneral(options), EIniWriteError);
+  }
+  EXPECT_EQ(other, runValue());
+  // The words' file refuses after Config.ini was written: Config.ini is put back.
+  EXPECT_THROW(config.SaveGeneral(options, [&] { throw EIniWriteError(dir.File("User.ini")); }),
+               EIniWriteError);
+  EXPECT_EQ(other, runValue());
+  EXPECT_EQ(before, ReadFileBytes(dir.File("Config.ini")));
+  EXPECT_FALSE(config.GetStayOnTop() || config.GetAutoStart() || config.GetPiS());
+  EXPECT_EQ(1, config.GetExclusivWindowCount());
+  EXPECT_FALSE(counter.Enabled());
+  EXPECT_TRUE(boxes.Texts().empty());
+
+  {
+    LockAfterWrite scanner(dir.File("Config.ini"));
+    config.SaveGeneral(options);
+    EXPECT_TRUE(scanner.Taken());
+  }
+  EXPECT_EQ("\"" + ExePath() + "\"", runValue());
+  for (const char* k : {"StayOnTop", "AutoStart", "ExclusivWindow", "PiS"}) EXPECT_EQ("1", Key(k)) << k;
+  EXPECT_EQ("2", Key("ExclusivWindowCount"));
+  EXPECT_EQ("en", Key("Language"));
+  EXPECT_TRUE(config.GetStayOnTop() && config.GetAutoStart() && config.GetPiS());
+  EXPECT_TRUE(counter.Enabled());
+  EXPECT_EQ(2, config.GetExclusivWindowCount());
+  RegCloseKey(key);
+  RegDeleteKeyA(RunKey.root, RunKey.subKey.c_str());
+}
+
 TEST_F(ConfigIniTest, RefusedAutoStartIsReportedAndNotShownAsOn) {
   RunKey.root = HKEY_CURRENT_USER;
   RunKey.subKey = "Software\\WachtpostenTest\\NoSuchKey\\Run";
@@ -189,7 +245,7 @@ TEST_F(ConfigIniTest, UnwritableConfigStillStartsAndReportsWhereItCannotWrite) {
   config.ReportStartupWriteError();
   EXPECT_EQ(1u, boxes.Texts().size()) << "reported once";
   EXPECT_THROW(config.SetPiS(true), EIniWriteError);
-  EXPECT_TRUE(config.GetPiS());
+  EXPECT_FALSE(config.GetPiS()) << "a refused write changes nothing held";
 }
 
 // Held at start: defaults, nothing switched on and nothing written (not even the corrected

@@ -337,7 +337,9 @@ TEST_F(ConnectionWatchTest, AHeldUserIniCutsNoTrustedLine) {
   MessageBoxWatcher boxes;
   auto held = std::make_unique<HeldFile>(dir.File("User.ini"));
   TFWachtposten_Main form;
-  EXPECT_EQ(std::vector<std::string>{TextF(txt::FilesUnreadableAtStart, dir.File("User.ini"))},
+  // The box says the watch waits for the file.
+  EXPECT_EQ(std::vector<std::string>{TextF(txt::StartFilesHeld, dir.File("User.ini")) + "\r\n\r\n" +
+                                     Text(txt::StartUserUnread)},
             boxes.Texts());
   form.TimerEnumConnTimer();
   held.reset();

@@ -462,10 +462,12 @@ TEST_F(DialerOptionsTest, ARefusedWriteKeepsTheEditsInTheOpenDialog) {
   EXPECT_EQ(Items{"0190"}, seen.prefixes);
   EXPECT_EQ(Items{"nach " + dir.File("User.ini") + " kann nicht geschrieben werden"}, boxes.Texts());
   EXPECT_EQ(config, ReadFileBytes(dir.File("Config.ini"))) << "no setting stored after the refusal";
+  EXPECT_FALSE(Config->Get0190CheckOnStartUp());
 }
 
-// No dialog (whose OK would store empty lists) while User.ini is held; once free, it opens.
-TEST_F(DialerOptionsTest, DoesNotOpenWhileUserIniCannotBeRead) {
+// No dialog (whose OK would store empty lists) while User.ini is held; once free, it opens,
+// and an OK while it is held again stores nothing and says so, with the dialog still open.
+TEST_F(DialerOptionsTest, DoesNotOpenOrStoreWhileUserIniCannotBeRead) {
   WriteUser("[BlackNumbers]\r\n1=0190\r\n2=0900\r\n");
   Start();
   std::string before = ReadFileBytes(dir.File("User.ini"));
@@ -478,13 +480,26 @@ TEST_F(DialerOptionsTest, DoesNotOpenWhileUserIniCannotBeRead) {
   }
   EXPECT_EQ(Items{TextF(txt::SettingsUnreadable, dir.File("User.ini"))}, boxes.Texts());
   EXPECT_EQ(before, ReadFileBytes(dir.File("User.ini")));
+  std::string config = ReadFileBytes(dir.File("Config.ini"));
   Items prefixes;
+  bool openAfterOk = false;
   Show([&](HWND dlg) {
     prefixes = ListItems(dlg, IDC_DO_LISTBOX1);
+    ClickBox(dlg, IDC_DO_CHECKBOX3);
+    {
+      HeldFile held(dir.File("User.ini"));
+      Click(dlg, IDB_DO_BUTTON1);
+      openAfterOk = IsOpen(dlg);
+    }
+    EXPECT_EQ(config, ReadFileBytes(dir.File("Config.ini")));
     Click(dlg, IDB_DO_BUTTON1);
   });
   EXPECT_EQ((Items{"0190", "0900"}), prefixes);
+  EXPECT_TRUE(openAfterOk);
+  ASSERT_EQ(2u, boxes.Texts().size());
+  EXPECT_EQ(TextF(txt::SaveRefusedUnreadable, dir.File("User.ini")), boxes.Texts()[1]);
   EXPECT_EQ((Items{"0190", "0900"}), Stored("BlackNumbers"));
+  EXPECT_TRUE(Config->Get0190CheckOnStartUp());
 }
 
 TEST_F(DialerOptionsTest, TheMenuCommandsOpenTheDialogOnlyBehindTheMasterPassword) {

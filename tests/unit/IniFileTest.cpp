@@ -155,6 +155,45 @@ TEST(IniFile, AHeldFileIsWaitedForThenReportedUnreadableNotEmpty) {
   EXPECT_EQ("b", ini.ReadString("S", "2", ""));
 }
 
+// Several keys set in one write, which a lock taken right after it cannot split: the other
+// lines stay as they stand, and the section can be put back as it was.
+TEST(IniFile, SeveralKeysAreWrittenAsOneAndCanBePutBack) {
+  TempDir dir;
+  IniFile ini(dir.File("Config.ini"));
+  const std::string stored =
+      "[Configuration]\r\nMaster=1011\r\nkeep=\" spaced \"\r\nmasterCheck=5\r\nMASTER=99\r\n"
+      "[Other]\r\nk=v\r\n";
+  WriteFileBytes(ini.path(), stored);
+  std::string previous;
+  {
+    LockAfterWrite scanner(ini.path());
+    ini.WriteKeys("Configuration", {{"Master", "1213"}, {"MasterCheck", "25"}, {"New", " x"}},
+                  &previous);
+    EXPECT_TRUE(scanner.Taken());
+  }
+  EXPECT_EQ("1213", ini.ReadString("Configuration", "Master", ""));
+  EXPECT_EQ("25", ini.ReadString("Configuration", "MasterCheck", ""));
+  EXPECT_EQ(" spaced ", ini.ReadString("Configuration", "keep", ""));
+  EXPECT_EQ(" x", ini.ReadString("Configuration", "New", ""));
+  EXPECT_EQ("v", ini.ReadString("Other", "k", ""));
+  EXPECT_EQ((std::vector<std::string>{"Master", "keep", "MasterCheck", "New"}),
+            ini.ReadSectionKeys("Configuration"));
+
+  ini.PutBackSection("Configuration", previous);
+  EXPECT_EQ("1011", ini.ReadString("Configuration", "Master", ""));
+  EXPECT_EQ("5", ini.ReadString("Configuration", "MasterCheck", ""));
+  EXPECT_EQ(" spaced ", ini.ReadString("Configuration", "keep", ""));
+  EXPECT_EQ("", ini.ReadString("Configuration", "New", ""));
+
+  // Held through the wait: refused, and nothing written.
+  std::string before = ReadFileBytes(ini.path());
+  {
+    HeldFile held(ini.path());
+    EXPECT_THROW(ini.WriteKeys("Configuration", {{"Master", "10"}}), EIniWriteError);
+  }
+  EXPECT_EQ(before, ReadFileBytes(ini.path()));
+}
+
 namespace {
 // A window whose handler fails the way a settings write does.
 class FailingWindow : public Window {

@@ -190,4 +190,18 @@ TEST_F(MasterPasswordTest, AConfigIniThatCannotBeReadOrWrittenGrantsNothingAndKe
   EXPECT_EQ("MasterPasswort konnte nicht geschrieben werden!", boxes.Texts().back());
   EXPECT_EQ(0, MasterAccessGranted);
   RemoveDirectoryA(dir.File("Config.ini").c_str());
+
+  // A scanner that takes the file right after a write cannot leave Master without its sum.
+  std::size_t shown = boxes.Texts().size();
+  {
+    LockAfterWrite scanner(dir.File("Config.ini"));
+    seen = Show({{"geheim", Answer::Button}});
+    EXPECT_TRUE(scanner.Taken());
+  }
+  EXPECT_EQ((std::vector<bool>{false}), seen.openAfterStep);
+  EXPECT_EQ(1, MasterAccessGranted);
+  EXPECT_EQ(shown, boxes.Texts().size());
+  EXPECT_EQ("161417141822", Stored("Master"));
+  EXPECT_EQ("101", Stored("MasterCheck"));
+  EXPECT_TRUE(cPassword().LoadMaster("geheim"));
 }

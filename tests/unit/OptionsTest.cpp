@@ -293,7 +293,7 @@ TEST_F(OptionsTest, LogLinksShowAndDeleteTheLogs) {
             boxes.Texts());
 }
 
-TEST_F(OptionsTest, AWriteErrorKeepsTheDialogOpenAndTheWordsUnsaved) {
+TEST_F(OptionsTest, AWriteErrorStoresNothingAndKeepsTheDialogOpen) {
   Start("", "[BadWords]\r\n1=casino\r\n2=poker\r\n");
   std::string userBefore = ReadFileBytes(dir.File("User.ini"));
   StringList wordsBefore = *BadWordList;
@@ -315,6 +315,29 @@ TEST_F(OptionsTest, AWriteErrorKeepsTheDialogOpenAndTheWordsUnsaved) {
   EXPECT_EQ(userBefore, ReadFileBytes(dir.File("User.ini")));
   EXPECT_EQ(wordsBefore, *BadWordList);
   RemoveDirectoryA(dir.File("Config.ini").c_str());
+
+  // User.ini taken right after Config.ini was written: the words are refused, Config.ini is
+  // put back, and Cancel then leaves everything as it was. Taken Config.ini itself right after
+  // its write cannot split the save.
+  WriteFileBytes(dir.File("Config.ini"), "[Configuration]\r\nLanguage=de\r\n");
+  std::string configBefore = ReadFileBytes(dir.File("Config.ini"));
+  for (const char* taken : {"User.ini", "Config.ini"}) {
+    LockAfterWrite scanner(dir.File("Config.ini"), dir.File(taken));
+    result = Show([&](HWND dlg) {
+      Toggle(dlg, IDX_OPT_CHECKBOX4);
+      RemoveWord(dlg, 0);
+      Click(dlg, IDB_OPT_SPEICHERN);
+      if (IsWindowVisible(dlg)) Click(dlg, IDB_OPT_ABBRECHEN);
+    });
+    EXPECT_TRUE(scanner.Taken());
+  }
+  ASSERT_EQ(2u, boxes.Texts().size());
+  EXPECT_EQ("nach " + dir.File("User.ini") + " kann nicht geschrieben werden", boxes.Texts()[1]);
+  EXPECT_EQ(IDOK, result);
+  EXPECT_EQ("1", Key("StayOnTop"));
+  EXPECT_EQ("de", Key("Language"));
+  EXPECT_TRUE(Config->GetStayOnTop());
+  EXPECT_EQ((StringList{"1=poker"}), *BadWordList);
 }
 
 TEST_F(OptionsTest, TheMenuOpensTheDialogOnlyBehindTheMasterPassword) {

@@ -27,8 +27,8 @@ struct PasswordTest : ::testing::Test {
                              dir.File("Config.ini").c_str());
     return buf;
   }
-  void Store(const char* key, const std::string& value) {
-    WritePrivateProfileStringA("Configuration", key, value.c_str(), dir.File("Config.ini").c_str());
+  void Store(const char* key, const char* value) {
+    WritePrivateProfileStringA("Configuration", key, value, dir.File("Config.ini").c_str());
   }
 };
 }  // namespace
@@ -127,14 +127,23 @@ TEST_F(PasswordTest, VerifiesExactlyTheStoredText) {
   EXPECT_TRUE(codec.LoadMaster(longest));
 }
 
-TEST_F(PasswordTest, AHandEditedCheckFailsOnceAndIsRepaired) {
+// A check never writes: a sum that does not match fails every check until the pair is stored
+// again; a Master without its sum (a pair stored half) grants nothing either.
+TEST_F(PasswordTest, AHandEditedOrMissingCheckFailsEveryTimeAndIsNotRewritten) {
   cPassword codec;
-  codec.SaveMaster("Zz9");
-  codec.SaveMasterCheck("Zz9");
+  codec.SaveMasterAndCheck("Zz9");
+  EXPECT_EQ("613571", Stored("Master"));
+  EXPECT_EQ("167", Stored("MasterCheck"));
   Store("MasterCheck", "168");
   EXPECT_FALSE(codec.LoadMaster("Zz9"));
-  EXPECT_EQ("167", Stored("MasterCheck"));
+  EXPECT_FALSE(codec.LoadMaster("Zz9"));
+  EXPECT_EQ("168", Stored("MasterCheck"));
+  Store("MasterCheck", nullptr);
+  EXPECT_FALSE(codec.LoadMaster("Zz9"));
+  EXPECT_EQ("<none>", Stored("MasterCheck"));
+  codec.SaveMasterAndCheck("Zz9");
   EXPECT_TRUE(codec.LoadMaster("Zz9"));
+  EXPECT_TRUE(codec.Written());
 }
 
 TEST_F(PasswordTest, AMereCheckWritesNothing) {
@@ -157,7 +166,7 @@ TEST_F(PasswordTest, AMereCheckWritesNothing) {
 TEST_F(PasswordTest, NothingStoredVerifiesNothing) {
   cPassword codec;
   EXPECT_FALSE(codec.LoadMaster("x"));
-  EXPECT_EQ("0", Stored("MasterCheck"));
+  EXPECT_EQ("<none>", Stored("MasterCheck"));
   EXPECT_EQ(0, codec.SaveMasterCheck(""));
   EXPECT_EQ("0", Stored("MasterCheck"));
 }
