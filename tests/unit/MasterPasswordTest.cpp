@@ -182,7 +182,9 @@ TEST_F(MasterPasswordTest, AConfigIniThatCannotBeReadOrWrittenGrantsNothingAndKe
   }
   EXPECT_EQ("4214171418227263", Stored("Master"));
 
-  // A new password that could not be stored is not defined and grants nothing.
+  // A new password that could not be stored is not defined and grants nothing. (The folder
+  // counts at once as what it is, not as the file on its way back.)
+  SetIniGoneBoundForTests(0);
   ASSERT_TRUE(DeleteFileA(dir.File("Config.ini").c_str()));
   ASSERT_TRUE(CreateDirectoryA(dir.File("Config.ini").c_str(), nullptr));
   DialogSeen seen = Show({{"Geheim 2", Answer::Button}, {"", Answer::Escape}});
@@ -190,4 +192,5 @@ TEST_F(MasterPasswordTest, AConfigIniThatCannotBeReadOrWrittenGrantsNothingAndKe
   EXPECT_EQ("MasterPasswort konnte nicht geschrieben werden!", boxes.Texts().back());
   EXPECT_EQ(0, MasterAccessGranted);
   RemoveDirectoryA(dir.File("Config.ini").c_str());
+  SetIniGoneBoundForTests(kIniGoneBoundMs);
 }
