@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "AppPaths.h"
+#include "IniFile.h"
 #include "MessageBoxWatcher.h"
 #include "Password.h"
 #include "PasswordDialogUser.h"
