@@ -415,19 +415,16 @@ TEST_F(MainProgram, FilesHeldAtStartAreReadOnceFreeAndNothingStoredIsLost) {
   // refuses is answered at once, its box comes after, and nothing is written.
   const std::string sync = "Sync-Bank - Microsoft Internet Explorer";
   const std::string copy = Section("Windows", {"Zu A"}) + Section("DontClose", {"Keep A", keepB, sync});
-  ASSERT_TRUE(dir_.WriteFile("copy.ini", copy));
-  ASSERT_TRUE(MoveFileExA(dir_.File("copy.ini").c_str(), dir_.File("User.ini").c_str(),
+  ASSERT_TRUE(dir_.WriteFile("copy.ini", copy) &&
+              MoveFileExA(dir_.File("copy.ini").c_str(), dir_.File("User.ini").c_str(),
                           MOVEFILE_REPLACE_EXISTING));
-  EXPECT_TRUE(WaitUntil(
-      [&] { return List(main, IDC_ListBox3) == std::vector<std::string>{"Keep A", keepB, sync}; },
-      5000));
+  std::vector<std::string> keep = {"Keep A", keepB, sync};
+  EXPECT_TRUE(WaitUntil([&] { return List(main, IDC_ListBox3) == keep; }, 5000));
   browser.title = "Werbung C - Microsoft Internet Explorer";
   FixtureWindows fx2({browser, front});
-  ASSERT_TRUE(fx2.ok());
   {
     HeldFile held(dir_.File("User.ini"));
-    result = 1;
-    ASSERT_TRUE(Send(main, WM_CLOSEBROWSER, 0, 0, &result)) << "the request waits for a box";
+    ASSERT_TRUE(fx2.ok() && Send(main, WM_CLOSEBROWSER, 0, 0, &result)) << "a box in the request";
     EXPECT_EQ(0, result);
   }
   box = WaitForMessageBox(proc_.pid(), kSendTimeoutMs);

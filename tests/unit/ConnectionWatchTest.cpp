@@ -345,19 +345,14 @@ TEST_F(ConnectionWatchTest, AHeldUserIniCutsNoTrustedLine) {
   held = std::make_unique<HeldFile>(dir.File("User.ini"));
   Scenario(Connection(1, "Zuhause", 11) + Connection(2, "Zuhause", 12));
   form.TimerEnumConnTimer();
-  // Moved away, emptied or a folder for a moment, as a restore or sync program leaves it: the
-  // same as held.
+  // Moved away or emptied for a moment, as a restore or sync program leaves it: as held.
   held.reset();
   std::string user = dir.File("User.ini"), moved = dir.File("moved.ini");
   ASSERT_TRUE(MoveFileA(user.c_str(), moved.c_str()));
   form.TimerEnumConnTimer();
   WriteFileBytes(user, "");
   form.TimerEnumConnTimer();
-  DeleteFileA(user.c_str());
-  CreateDirectoryA(user.c_str(), nullptr);
-  form.TimerEnumConnTimer();
-  RemoveDirectoryA(user.c_str());
-  ASSERT_TRUE(MoveFileA(moved.c_str(), user.c_str()));
+  ASSERT_TRUE(MoveFileExA(moved.c_str(), user.c_str(), MOVEFILE_REPLACE_EXISTING));
   EXPECT_TRUE(HangUps().empty());
   Scenario(Connection(1, "Zuhause", 11) + Connection(2, "Zuhause", 12) + Connection(3, "Dialer", 13));
   form.TimerEnumConnTimer();
