@@ -240,8 +240,9 @@ void TFWachtposten_Main::RasEnumCallback(void* context, const std::string& entry
   (void)deviceType;
   auto& form = *static_cast<TFWachtposten_Main*>(context);
   // Read anew for every report: a name marked trusted in the warning counts from the next one.
-  // A User.ini that another program holds is not waited for at every poll: the list read last
-  // stands, and while none has been read yet no line is judged (none is cut for it).
+  // A User.ini that another program holds, or that is gone or empty for a moment while it is
+  // being replaced, is not waited for at every poll: the list read last stands, and while none
+  // has been read yet no line is judged (none is cut for it).
   if (UserIni && !UserIni->RefreshWhiteConnections(0) && !UserIni->WhiteConnectionsKnown()) {
     form.UpdateConnectionTable(entryName, state);
     return;

@@ -1,4 +1,5 @@
 // Another program's requests to deal with the browser window in front.
+#include "Guard.h"
 #include "MainWindow.h"
 #include "MsgBox.h"
 #include "PopupRules.h"
@@ -66,8 +67,7 @@ void TFWachtposten_Main::CloseFrontBrowserWindow() {
   if (front->title.empty()) return;
   // The window is closed all the same.
   if (!MayListFrontTitle(*front)) return;
-  ListBox2.Add(front->title);
-  UserIni->SaveList(ListBox2, "Windows");
+  ListFrontTitle(ListBox2, "Windows", front->title);
 }
 
 void TFWachtposten_Main::KeepFrontBrowserWindow() {
@@ -75,8 +75,32 @@ void TFWachtposten_Main::KeepFrontBrowserWindow() {
   const WindowSnapshot* front = FrontBrowser(windows);
   if (!front || front->title.empty()) return;
   if (!MayListFrontTitle(*front)) return;
-  ListBox3.Add(front->title);
-  UserIni->SaveList(ListBox3, "DontClose");
+  ListFrontTitle(ListBox3, "DontClose", front->title);
+}
+
+void TFWachtposten_Main::ListFrontTitle(ListBox& list, const char* section,
+                                        const std::string& title) {
+  try {
+    AddListEntry(list, section, title);
+  } catch (const EIniWriteError&) {
+    // The write-error box after the answer; one for a burst of requests.
+    if (listNotSavedPosted_) return;
+    listNotSavedPosted_ = true;
+    PostMessageA(hwnd(), WM_LISTNOTSAVED, 0, 0);
+  }
+}
+
+void TFWachtposten_Main::ShowListNotSaved() {
+  struct Showing {
+    TFWachtposten_Main& form;
+    bool wasModal;
+    explicit Showing(TFWachtposten_Main& f) : form(f), wasModal(f.inModal_) { form.inModal_ = true; }
+    ~Showing() {
+      form.inModal_ = wasModal;
+      form.listNotSavedPosted_ = false;
+    }
+  } showing(*this);
+  ShowException(EIniWriteError(UserIni ? UserIni->file().path() : std::string()));
 }
 
 void TFWachtposten_Main::NoteUnlistableTitle() {

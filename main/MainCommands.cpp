@@ -326,25 +326,30 @@ void TFWachtposten_Main::ListMarkedTitle(bool toClose) {
     if (Config->GetLogFilteredPop()) LogClosedWindow(browser, title);
     WaitForWindowGone(browser, kWindowGoneWaitMs);
   }
-  // Listed also when no window has it now: it is closed whenever it opens again.
-  list.Add(title);
   RefreshListBox();
-  UserIni->SaveList(list, toClose ? "Windows" : "DontClose");
+  // Listed also when no window has it now: it is closed whenever it opens again.
+  AddListEntry(list, toClose ? "Windows" : "DontClose", title);
 }
 
 void TFWachtposten_Main::ListBox1DblClick() { Label2Click(); }
 
-void TFWachtposten_Main::ListBox2DblClick() {
-  if (ListBox2.Count() == 0) return;
-  ListBox2.DeleteSelected();
-  UserIni->SaveList(ListBox2, "Windows");
-  RefreshListBox();
-}
+void TFWachtposten_Main::ListBox2DblClick() { DeleteMarkedEntry(ListBox2, "Windows"); }
 
-void TFWachtposten_Main::ListBox3DblClick() {
-  if (ListBox3.Count() == 0) return;
-  ListBox3.DeleteSelected();
-  UserIni->SaveList(ListBox3, "DontClose");
+void TFWachtposten_Main::ListBox3DblClick() { DeleteMarkedEntry(ListBox3, "DontClose"); }
+
+void TFWachtposten_Main::DeleteMarkedEntry(ListBox& list, const char* section) {
+  int marked = list.Selected();
+  if (list.Count() == 0 || marked < 0) return;
+  std::string title = list.Item(marked);
+  if (!ListsReadable()) {
+    ModalScope modal(inModal_);
+    AppMessage(TextF(txt::ListNotSavedUnreadable, UserIni->file().path()));
+    return;
+  }
+  // Read again meanwhile, the entry may sit elsewhere now, or be gone.
+  const std::vector<std::string>& items = list.Items();
+  auto at = std::find(items.begin(), items.end(), title);
+  if (at != items.end()) DeleteListEntry(list, section, static_cast<int>(at - items.begin()));
   RefreshListBox();
 }
 

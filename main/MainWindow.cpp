@@ -329,6 +329,8 @@ bool TFWachtposten_Main::LoadStoredLists(unsigned long waitMs) {
   // Held meanwhile: the four lists come from one state of the file.
   IniHold hold(UserIni->file().path(), false, waitMs);
   if (!hold.Free()) return false;
+  // Taken before the reads: a change made while they run is found at the next look.
+  IniFileStamp stamp = StampOf(UserIni->file().path());
   std::vector<std::string> toClose, neverClose;
   if (!UserIni->ReadList("Windows", toClose, 0) || !UserIni->ReadList("DontClose", neverClose, 0) ||
       !UserIni->RefreshBadWords(0) || !UserIni->RefreshWhiteConnections(0))
@@ -336,6 +338,7 @@ bool TFWachtposten_Main::LoadStoredLists(unsigned long waitMs) {
   ListBox2.SetItems(toClose);
   ListBox3.SetItems(neverClose);
   BadWordList = &UserIni->Words();
+  UserIni->SetListsStamp(stamp);
   return true;
 }
 
@@ -387,8 +390,32 @@ bool TFWachtposten_Main::RereadStoredFiles(unsigned long waitMs) {
 }
 
 bool TFWachtposten_Main::ListsReadable() {
-  if (userUnread_ && UserIni && LoadStoredLists(kIniHeldWaitMs)) userUnread_ = false;
-  return !userUnread_;
+  if (!UserIni) return !userUnread_;
+  // Changed by another program since it was read: read again, or what it stored would be
+  // saved over.
+  if (!userUnread_ && !UserIni->ListsChangedElsewhere()) return true;
+  if (!LoadStoredLists(kIniHeldWaitMs)) return false;
+  userUnread_ = false;
+  return true;
+}
+
+void TFWachtposten_Main::FollowStoredLists() {
+  if (!userUnread_ && UserIni && UserIni->ListsChangedElsewhere()) LoadStoredLists(0);
+}
+
+void TFWachtposten_Main::AddListEntry(ListBox& list, const char* section, const std::string& text) {
+  std::vector<std::string> items = list.Items();
+  items.push_back(text);
+  UserIni->SaveItems(section, items);
+  list.Add(text);
+}
+
+void TFWachtposten_Main::DeleteListEntry(ListBox& list, const char* section, int index) {
+  if (index < 0 || index >= list.Count()) return;
+  std::vector<std::string> items = list.Items();
+  items.erase(items.begin() + index);
+  UserIni->SaveItems(section, items);
+  list.Delete(index);
 }
 
 void TFWachtposten_Main::PostListsUnreadable() {
@@ -535,6 +562,9 @@ LRESULT TFWachtposten_Main::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_UNLISTABLETITLE:
       ShowUnlistableTitleNotice();
+      return 0;
+    case WM_LISTNOTSAVED:
+      ShowListNotSaved();
       return 0;
   }
   return DefaultHandling(msg, wp, lp);

@@ -24,6 +24,9 @@ constexpr UINT WM_RUNFRONTREQUEST = WM_APP + 3;
 constexpr UINT WM_LISTSUNREADABLE = WM_APP + 21;
 // Posted to ourselves: tell that a front window's title could not be listed.
 constexpr UINT WM_UNLISTABLETITLE = WM_APP + 11;
+// Posted to ourselves: a request's list entry could not be stored; the write-error box comes
+// after the handler, as the sender waits for our answer.
+constexpr UINT WM_LISTNOTSAVED = WM_APP + 27;
 
 extern const char* const kMainWindowClass;  // "TFWachtposten_Main": the launcher finds us by it
 
@@ -114,6 +117,13 @@ class TFWachtposten_Main : public Window {
   bool ListsReadable();
   // Tells, after the handler in hand, that a list entry was not made.
   void PostListsUnreadable();
+  // At a scan tick: lists that another program changed in User.ini are read again (a file
+  // held or gone for a moment is not waited for; the lists read last stand meanwhile).
+  void FollowStoredLists();
+  // The list box's items with text added, or its item at index left out, stored as section;
+  // the list box changes only once the save has succeeded (a failed one throws).
+  void AddListEntry(ListBox& list, const char* section, const std::string& text);
+  void DeleteListEntry(ListBox& list, const char* section, int index);
   bool UserIniUnread() const { return userUnread_; }
   bool ConfigIniUnread() const { return configUnread_; }
 
@@ -185,6 +195,11 @@ class TFWachtposten_Main : public Window {
   std::deque<UINT> frontRequests_;  // 3179/3180 waiting for the one in hand
   bool handlingFrontRequest_ = false;
   bool unlistableNotice_ = false;  // its box is posted or open
+  void ListFrontTitle(ListBox& list, const char* section, const std::string& title);
+  void ShowListNotSaved();
+  bool listNotSavedPosted_ = false;
+  // A double click's delete of the marked entry, after the lists are the stored ones.
+  void DeleteMarkedEntry(ListBox& list, const char* section);
 
   bool LoadStoredLists(unsigned long waitMs);
   void ReportUnreadFiles();

@@ -253,6 +253,8 @@ WindowList StillOpen(const WindowList& windows) {
 void TFWachtposten_Main::Timer1Timer() {
   TickState tick;
   TickScope scope(tick);
+  // What another program stored in the lists counts from this tick on.
+  FollowStoredLists();
   tick.windows = TakeWindowSnapshot();
   if (ScanningActive == 1) {
     ++g_tickCount;

@@ -34,7 +34,9 @@ void TUserIni::SaveItems(const std::string& section, const std::vector<std::stri
   std::vector<std::pair<std::string, std::string>> entries;
   for (const std::string& item : items)
     if (!item.empty()) entries.emplace_back(std::to_string(entries.size() + 1), item);
+  bool current = !ListsChangedElsewhere();
   file_.ReplaceSection(section, entries);
+  if (current) listsStamp_ = StampOf(file_.path());
 }
 
 bool TUserIni::LoadList(ListBox& list, const std::string& section, unsigned long waitMs) const {
@@ -48,7 +50,11 @@ void TUserIni::SaveList(const ListBox& list, const std::string& section) {
   SaveItems(section, list.Items());
 }
 
-void TUserIni::EraseList(const std::string& section) { file_.EraseSection(section); }
+void TUserIni::EraseList(const std::string& section) {
+  bool current = !ListsChangedElsewhere();
+  file_.EraseSection(section);
+  if (current) listsStamp_ = StampOf(file_.path());
+}
 
 bool TUserIni::ReadLines(const std::string& section, StringList& lines,
                          unsigned long waitMs) const {

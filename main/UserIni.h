@@ -53,10 +53,18 @@ class TUserIni {
 
   const IniFile& file() const { return file_; }
 
+  // The state of User.ini when the main window's lists were read, kept across our own saves
+  // while nothing else has changed the file: a stamp that differs from the file's now means
+  // another program (or a hand edit) has stored something since.
+  const IniFileStamp& ListsStamp() const { return listsStamp_; }
+  void SetListsStamp(const IniFileStamp& stamp) { listsStamp_ = stamp; }
+  bool ListsChangedElsewhere() const { return StampOf(file_.path()) != listsStamp_; }
+
  private:
   IniFile file_;
   StringList wordList_;
   bool whiteKnown_ = false;
+  IniFileStamp listsStamp_;
 };
 
 extern TUserIni* UserIni;

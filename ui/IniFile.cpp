@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <string_view>
 #include <unordered_set>
 
@@ -14,26 +15,131 @@ std::function<void(const std::string& path)> IniWritten;
 EIniWriteError::EIniWriteError(const std::string& path)
     : std::runtime_error("nach " + path + " kann nicht geschrieben werden"), path_(path) {}
 
+// Files met with content, and since when each has been seen missing, empty or a folder: for
+// a moment such a file is on its way back (a restore or sync program is replacing it).
+namespace {
+struct SeenFile {
+  bool gone = false;
+  DWORD goneSince = 0;
+};
+unsigned long g_goneBoundMs = kIniGoneBoundMs;
+
+class SeenLock {
+ public:
+  SeenLock() { EnterCriticalSection(&Section()); }
+  ~SeenLock() { LeaveCriticalSection(&Section()); }
+
+ private:
+  static CRITICAL_SECTION& Section() {
+    static struct Holder {
+      CRITICAL_SECTION cs;
+      Holder() { InitializeCriticalSection(&cs); }
+    } holder;
+    return holder.cs;
+  }
+};
+
+std::map<std::string, SeenFile>& SeenFiles() {
+  static std::map<std::string, SeenFile> files;
+  return files;
+}
+
+std::string PathKey(const std::string& path) {
+  std::string key = path;
+  if (!key.empty()) CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
+  return key;
+}
+
+void NoteContent(const std::string& path, bool content) {
+  SeenLock lock;
+  if (content)
+    SeenFiles()[PathKey(path)].gone = false;
+  else
+    SeenFiles().erase(PathKey(path));
+}
+
+// For a file that is missing, empty or a folder now: whether it counts as held, as it had
+// content until less than the bound ago. Past the bound it is forgotten: it is what it is.
+bool GoneForAMoment(const std::string& path) {
+  SeenLock lock;
+  auto it = SeenFiles().find(PathKey(path));
+  if (it == SeenFiles().end()) return false;
+  DWORD now = GetTickCount();
+  if (!it->second.gone) {
+    it->second.gone = true;
+    it->second.goneSince = now;
+  }
+  if (now - it->second.goneSince < g_goneBoundMs) return true;
+  SeenFiles().erase(it);
+  return false;
+}
+
+// After a write of ours: what the file holds now is what we made of it.
+void NoteWritten(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  bool content = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d) &&
+                 !(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                 (d.nFileSizeLow != 0 || d.nFileSizeHigh != 0);
+  NoteContent(path, content);
+}
+}  // namespace
+
+unsigned long IniGoneBoundMs() { return g_goneBoundMs; }
+void SetIniGoneBoundForTests(unsigned long ms) { g_goneBoundMs = ms; }
+
 IniHold::IniHold(const std::string& path, bool forWriting, unsigned long waitMs)
     : handle_(INVALID_HANDLE_VALUE), free_(true) {
-  DWORD attr = GetFileAttributesA(path.c_str());
-  if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY)) return;
   DWORD start = GetTickCount();
   for (;;) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | (forWriting ? GENERIC_WRITE : 0),
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      handle_ = h;
-      return;
+    DWORD attr = GetFileAttributesA(path.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY)) {
+      if (!GoneForAMoment(path)) return;
+    } else {
+      HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | (forWriting ? GENERIC_WRITE : 0),
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (h != INVALID_HANDLE_VALUE) {
+        LARGE_INTEGER size;
+        bool content = GetFileSizeEx(h, &size) && size.QuadPart > 0;
+        if (content) NoteContent(path, true);
+        if (content || !GoneForAMoment(path)) {
+          handle_ = h;
+          return;
+        }
+        CloseHandle(h);
+      } else {
+        DWORD error = GetLastError();
+        // Gone meanwhile: as missing as before.
+        if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
+            !GoneForAMoment(path))
+          return;
+      }
     }
-    DWORD error = GetLastError();
-    // Gone meanwhile: as missing as before.
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
     if (GetTickCount() - start >= waitMs) break;
     Sleep(kIniHeldPollMs);
   }
   free_ = false;
+}
+
+IniFileStamp StampOf(const std::string& path) {
+  IniFileStamp stamp;
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return stamp;
+  stamp.exists = true;
+  stamp.writeTime = (static_cast<unsigned long long>(d.ftLastWriteTime.dwHighDateTime) << 32) |
+                    d.ftLastWriteTime.dwLowDateTime;
+  stamp.size = (static_cast<unsigned long long>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+  if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) stamp.size = ~0ull;
+  // No access asked: the identity is read also while another program holds the file.
+  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(h, &info))
+      stamp.index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    CloseHandle(h);
+  }
+  return stamp;
 }
 
 IniHold::~IniHold() {
@@ -60,6 +166,7 @@ bool FreeForWriting(const std::string& path) {
 }
 
 void Written(const std::string& path) {
+  NoteWritten(path);
   if (IniWritten) IniWritten(path);
 }
 }  // namespace

@@ -20,11 +20,20 @@ class EIniWriteError : public std::runtime_error {
 constexpr unsigned long kIniHeldWaitMs = 1000;
 constexpr unsigned long kIniHeldPollMs = 50;
 
+// How long a file that was read with content and is now missing, empty or a folder counts as
+// held rather than as what it is: a restore or sync program replaces a file by moving it away
+// or emptying it and putting it back within seconds.
+constexpr unsigned long kIniGoneBoundMs = 10000;
+// The bound in force: kIniGoneBoundMs, unless a test has set a shorter one.
+unsigned long IniGoneBoundMs();
+void SetIniGoneBoundForTests(unsigned long ms);
+
 // Keeps a profile file open for its life, sharing it with every reader and writer, so that no
 // other program can take it for itself between the profile calls made meanwhile. Waits up to
 // waitMs while another program holds the file (sharing or lock violation, access denied). A
 // missing file, or a folder in its place, is nothing to hold: it counts as free, and reads as
-// empty as it always has.
+// empty as it always has, unless this program has met it with content and it has been so for
+// less than kIniGoneBoundMs: then it is held (and waited for) like a file held open.
 class IniHold {
  public:
   IniHold(const std::string& path, bool forWriting, unsigned long waitMs);
@@ -70,7 +79,8 @@ class IniFile {
   std::vector<std::string> ReadSectionKeys(const std::string& section) const;
 
   using Entries = std::vector<std::pair<std::string, std::string>>;
-  // Whether the file can be read now: it is missing, or could be opened within the wait.
+  // Whether the file can be read now: it is missing (and not just gone for a moment), or could
+  // be opened within the wait.
   bool Readable(unsigned long waitMs = kIniHeldWaitMs) const;
   bool TryReadString(const std::string& section, const std::string& key, const std::string& def,
                      std::string& out, unsigned long waitMs = kIniHeldWaitMs) const;
@@ -117,3 +127,16 @@ bool ParseInt32(const std::string& text, int& out);
 // begins or ends with a blank or a quote is put inside double quotes. Line breaks, which
 // would split the entry, become blanks.
 std::string ProfileValueFor(const std::string& value);
+
+// What tells one state of a file from another without reading it: missing or not, last write
+// time, size and the file's identity (a copy renamed over it is another file). Cheap enough to
+// be taken at every scan tick.
+struct IniFileStamp {
+  bool exists = false;
+  unsigned long long writeTime = 0, size = 0, index = 0;
+  bool operator==(const IniFileStamp& o) const {
+    return exists == o.exists && writeTime == o.writeTime && size == o.size && index == o.index;
+  }
+  bool operator!=(const IniFileStamp& o) const { return !(*this == o); }
+};
+IniFileStamp StampOf(const std::string& path);

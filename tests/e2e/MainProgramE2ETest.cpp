@@ -368,7 +368,8 @@ TEST_F(MainProgram, UnwritableConfigIniIsReportedAndNothingStoredIsLost) {
 
 // Both files held at start: one box says so and what waits for each; once free, the stored
 // lists and language are in force without a restart, the clean-up chosen for the start runs
-// late, and 3180 adds to the stored never-close list, not over it.
+// late, and 3180 adds to the stored never-close list, not over it, also after another program
+// has replaced the file.
 TEST_F(MainProgram, FilesHeldAtStartAreReadOnceFreeAndNothingStoredIsLost) {
   const std::string keepB = "Keep B - Microsoft Internet Explorer";
   // Wine cannot delete the history: the clean-up's run shows as its failure box.
@@ -419,6 +420,30 @@ TEST_F(MainProgram, FilesHeldAtStartAreReadOnceFreeAndNothingStoredIsLost) {
   EXPECT_EQ((std::vector<std::string>{"Keep A", keepB}), List(main, IDC_ListBox3));
   EXPECT_NE(std::string::npos,
             dir_.ReadFile("User.ini").find("[DontClose]\r\n1=Keep A\r\n2=" + keepB));
+  fx.Stop();
+
+  // A newer copy renamed over it is read at the next scan tick; a request whose save a hold
+  // refuses is answered at once, its box comes after, and nothing is written.
+  const std::string sync = "Sync-Bank - Microsoft Internet Explorer";
+  const std::string copy = Section("Windows", {"Zu A"}) + Section("DontClose", {"Keep A", keepB, sync});
+  ASSERT_TRUE(dir_.WriteFile("copy.ini", copy) &&
+              MoveFileExA(dir_.File("copy.ini").c_str(), dir_.File("User.ini").c_str(),
+                          MOVEFILE_REPLACE_EXISTING));
+  std::vector<std::string> keep = {"Keep A", keepB, sync};
+  EXPECT_TRUE(WaitUntil([&] { return List(main, IDC_ListBox3) == keep; }, 5000));
+  browser.title = "Werbung C - Microsoft Internet Explorer";
+  FixtureWindows fx2({browser, front});
+  {
+    HeldFile held(dir_.File("User.ini"));
+    ASSERT_TRUE(fx2.ok() && Send(main, WM_CLOSEBROWSER, 0, 0, &result)) << "a box in the request";
+    EXPECT_EQ(0, result);
+  }
+  box = WaitForMessageBox(proc_.pid(), kSendTimeoutMs);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), "Cannot write to " + dir_.File("User.ini"));
+  ASSERT_TRUE(PressButton(box, IDOK));
+  EXPECT_EQ((std::vector<std::string>{"Zu A"}), List(main, IDC_ListBox2));
+  EXPECT_EQ(copy, dir_.ReadFile("User.ini"));
 }
 
 // ---- the fixture windows the guard will act on ----

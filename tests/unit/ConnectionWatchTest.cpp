@@ -329,7 +329,7 @@ TEST_F(ConnectionWatchTest, TrustedConnectionIsLoggedOncePerStayConnected) {
             ConnectionTable(table));
 }
 
-// A held User.ini cuts no trusted line: no line is judged before the trusted list was read, then
+// A held User.ini, or one gone for a moment, cuts no trusted line: no line is judged before the trusted list was read, then
 // the list read last stands; an untrusted line is still cut.
 TEST_F(ConnectionWatchTest, AHeldUserIniCutsNoTrustedLine) {
   Files("", "1=Zuhause\r\n");
@@ -347,6 +347,14 @@ TEST_F(ConnectionWatchTest, AHeldUserIniCutsNoTrustedLine) {
   held = std::make_unique<HeldFile>(dir.File("User.ini"));
   Scenario(Connection(1, "Zuhause", 11) + Connection(2, "Zuhause", 12));
   form.TimerEnumConnTimer();
+  // Moved away or emptied for a moment, as a restore or sync program leaves it: as held.
+  held.reset();
+  std::string user = dir.File("User.ini"), moved = dir.File("moved.ini");
+  ASSERT_TRUE(MoveFileA(user.c_str(), moved.c_str()));
+  form.TimerEnumConnTimer();
+  WriteFileBytes(user, "");
+  form.TimerEnumConnTimer();
+  ASSERT_TRUE(MoveFileExA(moved.c_str(), user.c_str(), MOVEFILE_REPLACE_EXISTING));
   EXPECT_TRUE(HangUps().empty());
   Scenario(Connection(1, "Zuhause", 11) + Connection(2, "Zuhause", 12) + Connection(3, "Dialer", 13));
   form.TimerEnumConnTimer();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "Guard.h"
 #include "MessageBoxWatcher.h"
 #include "Strings.h"
@@ -192,6 +194,44 @@ TEST(IniFile, SeveralKeysAreWrittenAsOneAndCanBePutBack) {
     EXPECT_THROW(ini.WriteKeys("Configuration", {{"Master", "10"}}), EIniWriteError);
   }
   EXPECT_EQ(before, ReadFileBytes(ini.path()));
+}
+
+// One read with content and then moved away, emptied or replaced by a folder (a restore or
+// sync program at work) is held for a bounded time: not read as empty, not written; put back
+// within a read's wait it is read. Past the bound it is what it is.
+TEST(IniFile, AFileGoneOrEmptiedForAMomentIsHeldUntilTheBound) {
+  TempDir dir;
+  IniFile ini(dir.File("User.ini"));
+  std::string moved = dir.File("moved.ini");
+  WriteFileBytes(ini.path(), "[S]\r\n1=a\r\n");
+  IniFile::Entries entries;
+  ASSERT_TRUE(ini.TryReadSection("S", entries, 0));
+  ASSERT_TRUE(MoveFileA(ini.path().c_str(), moved.c_str()));
+  EXPECT_FALSE(ini.TryReadSection("S", entries, 0));
+  EXPECT_THROW(ini.WriteString("S", "2", "b"), EIniWriteError);
+  EXPECT_FALSE(FileExists(ini.path()));
+  std::thread back([&] {
+    Sleep(300);
+    MoveFileA(moved.c_str(), ini.path().c_str());
+  });
+  EXPECT_TRUE(ini.TryReadSection("S", entries));
+  back.join();
+  EXPECT_EQ((IniFile::Entries{{"1", "a"}}), entries);
+  WriteFileBytes(ini.path(), "");
+  EXPECT_FALSE(ini.Readable(0));
+  DeleteFileA(ini.path().c_str());
+  CreateDirectoryA(ini.path().c_str(), nullptr);
+  EXPECT_FALSE(ini.Readable(0));
+  SetIniGoneBoundForTests(300);
+  Sleep(350);
+  EXPECT_TRUE(ini.TryReadSection("S", entries, 0));
+  EXPECT_TRUE(entries.empty());
+  RemoveDirectoryA(ini.path().c_str());
+  SetIniGoneBoundForTests(kIniGoneBoundMs);
+  // One this program emptied itself leaves nothing to wait for.
+  ini.WriteString("S", "1", "a");
+  ini.EraseSection("S");
+  EXPECT_TRUE(ini.Readable(0));
 }
 
 namespace {

@@ -378,12 +378,12 @@ TEST_F(MainCommandsTest, QuitAsksForThePasswordAndNothingOpensOnTopOfTheDialog) 
 }
 
 TEST_F(MainCommandsTest, NothingOpensOnTopOfAMessageBox) {
+  WriteFileBytes(dir.File("User.ini"), "[Windows]\r\n1=Casino\r\n");
   TFWachtposten_Main form;
   HWND me = form.hwnd();
-  form.ListBox2.SetItems({"Casino"});
   form.ListBox2.Select(0);
-  // A directory in the place of User.ini makes the save fail: its error box stands open.
-  ASSERT_TRUE(CreateDirectoryA(dir.File("User.ini").c_str(), nullptr));
+  // Another program holding User.ini makes the save fail: its error box stands open.
+  HeldFile held(dir.File("User.ini"));
 
   std::string boxText;
   std::vector<bool> answered;
@@ -490,11 +490,13 @@ TEST_F(MainCommandsTest, ListMovesAndRemovalsKeepUserIni) {
   EXPECT_EQ((std::vector<std::string>{"1=Bank", "2=Bank 2"}), Section("DontClose"));
   EXPECT_EQ(7u, boxes.Texts().size());
 
-  // A double click with nothing selected removes nothing but rewrites the section.
+  // A double click with nothing selected changes nothing; the next one reads first what
+  // another program stored (here beyond the list's end, so it goes).
   WritePrivateProfileStringA("Windows", "7", "stale", dir.File("User.ini").c_str());
   form.ListBox2.Select(-1);
   form.ListBox2DblClick();
-  EXPECT_EQ((std::vector<std::string>{"1=Casino", "2=Werbung", "3=Gone"}), Section("Windows"));
+  EXPECT_EQ((std::vector<std::string>{"1=Casino", "2=Werbung", "3=Gone", "7=stale"}),
+            Section("Windows"));
   form.ListBox2.Select(0);
   form.ListBox2DblClick();
   EXPECT_EQ((std::vector<std::string>{"Werbung", "Gone"}), form.ListBox2.Items());

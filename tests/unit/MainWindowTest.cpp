@@ -63,8 +63,9 @@ TEST_F(MainWindowTest, LanguageFollowsTheFirstTwoCharactersCaseSensitively) {
   struct Case {
     const char* stored;
     int offset;
-  } cases[] = {{"de", 0}, {"deutsch", 0}, {"DE", kEnglishOffset}, {"En", kEnglishOffset},
-               {"", kEnglishOffset}, {"fr", kEnglishOffset}, {nullptr, 0}};
+  } cases[] = {{nullptr, 0}, {"de", 0}, {"deutsch", 0}, {"DE", kEnglishOffset},
+               {"En", kEnglishOffset}, {"", kEnglishOffset}, {"fr", kEnglishOffset}};
+  // Missing first: one that had content a moment ago would count as on its way back.
   for (const Case& c : cases) {
     if (c.stored)
       WriteConfig(std::string("Language=") + c.stored + "\r\n");

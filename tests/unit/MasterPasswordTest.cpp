@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "AppPaths.h"
+#include "IniFile.h"
 #include "MessageBoxWatcher.h"
 #include "Password.h"
 #include "PasswordDialogUser.h"
@@ -182,7 +183,9 @@ TEST_F(MasterPasswordTest, AConfigIniThatCannotBeReadOrWrittenGrantsNothingAndKe
   }
   EXPECT_EQ("4214171418227263", Stored("Master"));
 
-  // A new password that could not be stored is not defined and grants nothing.
+  // A new password that could not be stored is not defined and grants nothing. (The folder
+  // counts at once as what it is, not as the file on its way back.)
+  SetIniGoneBoundForTests(0);
   ASSERT_TRUE(DeleteFileA(dir.File("Config.ini").c_str()));
   ASSERT_TRUE(CreateDirectoryA(dir.File("Config.ini").c_str(), nullptr));
   DialogSeen seen = Show({{"Geheim 2", Answer::Button}, {"", Answer::Escape}});
@@ -190,6 +193,7 @@ TEST_F(MasterPasswordTest, AConfigIniThatCannotBeReadOrWrittenGrantsNothingAndKe
   EXPECT_EQ("MasterPasswort konnte nicht geschrieben werden!", boxes.Texts().back());
   EXPECT_EQ(0, MasterAccessGranted);
   RemoveDirectoryA(dir.File("Config.ini").c_str());
+  SetIniGoneBoundForTests(kIniGoneBoundMs);
 
   // A scanner that takes the file right after a write cannot leave Master without its sum.
   std::size_t shown = boxes.Texts().size();

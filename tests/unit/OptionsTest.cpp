@@ -297,7 +297,9 @@ TEST_F(OptionsTest, AWriteErrorStoresNothingAndKeepsTheDialogOpen) {
   Start("", "[BadWords]\r\n1=casino\r\n2=poker\r\n");
   std::string userBefore = ReadFileBytes(dir.File("User.ini"));
   StringList wordsBefore = *BadWordList;
-  // A folder in the place of Config.ini refuses every write.
+  // A folder in the place of Config.ini refuses every write; it counts at once as what it
+  // is, not as the file on its way back.
+  SetIniGoneBoundForTests(0);
   DeleteFileA(dir.File("Config.ini").c_str());
   ASSERT_TRUE(CreateDirectoryA(dir.File("Config.ini").c_str(), nullptr));
   MessageBoxWatcher boxes;
@@ -315,6 +317,7 @@ TEST_F(OptionsTest, AWriteErrorStoresNothingAndKeepsTheDialogOpen) {
   EXPECT_EQ(userBefore, ReadFileBytes(dir.File("User.ini")));
   EXPECT_EQ(wordsBefore, *BadWordList);
   RemoveDirectoryA(dir.File("Config.ini").c_str());
+  SetIniGoneBoundForTests(kIniGoneBoundMs);
 
   // User.ini taken right after Config.ini was written: the words are refused, Config.ini is
   // put back, and Cancel then leaves everything as it was. Taken Config.ini itself right after

@@ -8,6 +8,7 @@
 #include "CloseRequest.h"
 #include "ConfigIni.h"
 #include "MainWindow.h"
+#include "MessageBoxWatcher.h"
 #include "PopupRules.h"
 #include "TempDir.h"
 
@@ -258,6 +259,52 @@ TEST_F(FormTest, AFrontWindowRequestLeavesTheWindowTheScanIsAskingWithItsOneRequ
   EXPECT_EQ(0, answer);
   EXPECT_EQ((std::vector<std::string>{"Werbung", "Werbung"}), form.ListBox2.Items());
   DestroyWindow(front);
+}
+
+// What another program stores in User.ini (a newer copy renamed over it, a hand edit) is what
+// the scan and the next request use; while it is gone for a moment the lists stand. A request
+// whose save fails is answered before any box, and changes nothing.
+TEST_F(FormTest, ListsFollowUserIniChangedElsewhereAndAFailedSaveChangesNothing) {
+  const std::string user = dir.File("User.ini"), copy = dir.File("copy.ini");
+  const std::string sync = "Sync-Bank - Microsoft Internet Explorer";
+  WriteFileBytes(user, "[Windows]\r\n1=Werbung\r\n[DontClose]\r\n1=Bank\r\n");
+  TFWachtposten_Main form;
+  ScanningActive = 0;
+  WriteFileBytes(copy, "[Windows]\r\n1=Werbung\r\n2=Casino\r\n[DontClose]\r\n1=Bank\r\n2=" +
+                           sync + "\r\n");
+  ASSERT_TRUE(MoveFileExA(copy.c_str(), user.c_str(), MOVEFILE_REPLACE_EXISTING));
+  form.Timer1Timer();
+  EXPECT_EQ((std::vector<std::string>{"Bank", sync}), form.ListBox3.Items());
+  ASSERT_TRUE(MoveFileA(user.c_str(), copy.c_str()));
+  form.Timer1Timer();
+  EXPECT_EQ((std::vector<std::string>{"Bank", sync}), form.ListBox3.Items());
+  ASSERT_TRUE(MoveFileA(copy.c_str(), user.c_str()));
+  WritePrivateProfileStringA("DontClose", "3", "Hand", user.c_str());
+  HWND kept = TopWindow("IEFrame", "Kept");
+  HWND front = TopWindow("STATIC", "front");
+  EXPECT_EQ(0, SendMessageA(form.hwnd(), WM_KEEPBROWSER, 0, 0));
+  EXPECT_EQ((std::vector<std::string>{"Bank", sync, "Hand", "Kept"}),
+            TUserIni().ReadList("DontClose"));
+  DestroyWindow(front);
+
+  std::string before = ReadFileBytes(user);
+  MessageBoxWatcher boxes;
+  HWND popup = TopWindow("IEFrame", "Popup");
+  front = TopWindow("STATIC", "front");
+  {
+    HeldFile held(user);
+    EXPECT_EQ(0, SendMessageA(form.hwnd(), WM_CLOSEBROWSER, 0, 0));
+    EXPECT_TRUE(boxes.Texts().empty()) << "no box inside the request";
+  }
+  EXPECT_FALSE(IsWindow(popup));
+  EXPECT_EQ((std::vector<std::string>{"Werbung", "Casino"}), form.ListBox2.Items());
+  EXPECT_EQ(before, ReadFileBytes(user));
+  // The next save stores no trace of it.
+  form.ListBox2.Select(1);
+  form.ListBox2DblClick();
+  EXPECT_EQ(std::vector<std::string>{"Werbung"}, TUserIni().ReadList("Windows"));
+  DestroyWindow(front);
+  DestroyWindow(kept);
 }
 
 // Titles are read as the lists have always stored them, at most 199 characters: a word beyond
