@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+
 #include "AppPaths.h"
+#include "DialogUser.h"
 #include "MessageBoxWatcher.h"
 #include "LogViewerReader.h"
 #include "Strings.h"
@@ -97,4 +101,71 @@ TEST_F(LogViewerTest, MissingUnreadableAndUnknownLogsGiveAnEmptyViewer) {
   EXPECT_EQ((std::vector<std::string>{"Keine Logdatei vorhanden.",
                                       "Die Logdatei konnte nicht gelesen werden."}),
             boxes.Texts());
+}
+
+TEST_F(LogViewerTest, BigLogShowsEveryLineAndNothingAppendedHalf) {
+  // More lines than 16 bits count, more bytes than the viewer reads before it opens.
+  constexpr int kLines = 70000, kLong = 40000;
+  auto lineText = [](int i) { return "01.02.2026 10:00:00 - Fenster " + std::to_string(i); };
+  const std::string longLine = "01.02.2026 10:00:00 -\t" + std::string(300, 'W');
+  std::string log;
+  for (int i = 0; i < kLines; ++i) log += (i == kLong ? longLine : lineText(i)) + "\r\n";
+  ASSERT_TRUE(WriteFileBytes(dir.File("Wachtposten.log"), log));
+
+  // Another writer appends whole lines all the while, as the pop-up scan does.
+  std::atomic<bool> open{true};
+  std::thread writer([&] {
+    HANDLE file = CreateFileA(dir.File("Wachtposten.log").c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    for (int i = 0; open && file != INVALID_HANDLE_VALUE; ++i) {
+      std::string line = "angeh\xE4ngt " + std::to_string(i) + "\r\n";
+      DWORD written = 0;
+      WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+      Sleep(1);
+    }
+    CloseHandle(file);
+  });
+
+  int firstCount = 0, count = 0, lastTop = 0, extent = 0;
+  std::vector<std::string> seen;
+  std::thread reader([&] {
+    HWND dlg = WaitForDialogWith(IDC_LOG_LISTBOX1, 10000);
+    HWND list = GetDlgItem(dlg, IDC_LOG_LISTBOX1);
+    auto item = [&](int i) {
+      std::string s(static_cast<std::size_t>(std::max<LRESULT>(0, SendMessageA(list, LB_GETTEXTLEN, i, 0))) + 1, '\0');
+      s.resize(static_cast<std::size_t>(std::max<LRESULT>(0, SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&s[0])))));
+      return s;
+    };
+    firstCount = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    // Read to its end once the count stands still.
+    for (int last = -1; count != last;) {
+      last = count;
+      Sleep(500);
+      count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    }
+    for (int i : {0, kLong - 1, kLong, kLines - 1}) seen.push_back(item(i));
+    for (int i = kLines; i < count; ++i) seen.push_back(item(i));
+    SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
+    lastTop = static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+    extent = static_cast<int>(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0));
+    Click(dlg, IDB_LOG_BUTTON1);
+  });
+  TFLog("Popup").RunModal(nullptr);
+  reader.join();
+  open = false;
+  writer.join();
+
+  EXPECT_GT(firstCount, 0) << "the first lines show at once";
+  ASSERT_GE(count, kLines);
+  ASSERT_EQ(static_cast<std::size_t>(count - kLines + 4), seen.size());
+  EXPECT_EQ(lineText(0), seen[0]);
+  EXPECT_EQ(lineText(kLong - 1), seen[1]);
+  EXPECT_EQ(longLine, seen[2]);
+  EXPECT_EQ(lineText(kLines - 1), seen[3]);
+  // What was appended while the viewer read is shown whole, in order, or not at all.
+  for (int i = kLines; i < count; ++i)
+    EXPECT_EQ("angeh\xE4ngt " + std::to_string(i - kLines), seen[static_cast<std::size_t>(i - kLines + 4)]);
+  EXPECT_GT(lastTop, 65535) << "the last lines can be scrolled to";
+  EXPECT_GT(extent, 300 * 5) << "the long line can be scrolled along";
 }
