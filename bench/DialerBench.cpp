@@ -373,7 +373,7 @@ void BigLog() {
   SetProgramDirForTests("");
 
   std::printf("Log viewer on a pop-up log of %d lines (%.1f MB), %d openings, the watch on:\n",
-              kLogLines, static_cast<double>(log.size()) / (1024.0 * 1024.0), kViewerRuns);
+              kLogLines, static_cast<double>(log.size()) / 1e6, kViewerRuns);
   for (const ViewerRun& run : runs)
     std::printf("  first lines shown after %4.0f ms, the whole log after %5.0f ms; longest answer "
                 "of the main window meanwhile %3.0f ms; untrusted line to RasHangUp %4.0f ms\n",
