@@ -45,6 +45,33 @@ TEST(LogLines, EveryLineWholeWithoutItsLineEnd) {
   EXPECT_EQ((Lines{longLine, fullLine, "z"}), LogLines(longLine + "\r\n" + fullLine + "\r\nz\r\n"));
   // Nothing after a NUL byte or a Ctrl-Z is lost.
   EXPECT_EQ((Lines{"a b", "c\x1A" "d"}), LogLines(std::string("a\0b\r\nc\x1A" "d", 8)));
+  // Read in pieces, wherever they part (between CR and LF too), the lines are the same.
+  const std::string bytes = "a\r\n\r\nbc\nlast";
+  for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
+    LogText text;
+    text.Append(bytes.data(), cut);
+    text.Append(bytes.data() + cut, bytes.size() - cut);
+    text.Finish();
+    Lines got;
+    for (std::size_t i = 0; i < text.Count(); ++i) got.push_back(text.Line(i));
+    EXPECT_EQ((Lines{"a", "", "bc", "last"}), got) << cut;
+  }
+}
+
+TEST(LogReader, ReadsWhatTheLogHeldWhenOpenedAndTheLineThenBeingWritten) {
+  TempDir dir;
+  std::string path = dir.File("Wachtposten.log");
+  WriteFileBytes(path, "a\r\nb");
+  LogReader reader;
+  ASSERT_EQ(LogRead::Read, reader.Open(path));
+  ASSERT_TRUE(WriteFileBytes(path, "a\r\nbc\r\nlater\r\n"));
+  LogText text;
+  while (reader.ReadSome(text, 2) == LogReader::Step::More) {
+  }
+  EXPECT_TRUE(reader.Done());
+  ASSERT_EQ(2u, text.Count());
+  EXPECT_EQ("a", text.Line(0));
+  EXPECT_EQ("bc", text.Line(1));
 }
 
 TEST_F(LogViewerTest, EachKindShowsItsLogLineByLine) {
