@@ -151,8 +151,8 @@ LogReader::Step LogReader::ReadSome(LogText& text, std::size_t bytes) {
     if (got == 0) return finish(Step::Done);
     std::size_t keep = got;
     if (past) {
-      std::size_t end = chunk.find('\n');
-      if (end < got) keep = end + 1;
+      const char* end = std::find(chunk.data(), chunk.data() + got, '\n');
+      keep = std::min<std::size_t>(got, static_cast<std::size_t>(end - chunk.data()) + 1);
     }
     try {
       text.Append(chunk.data(), keep);
@@ -262,7 +262,8 @@ void TFLog::MeasureFont() {
   TEXTMETRICA metrics = {};
   GetTextMetricsA(dc, &metrics);
   if (!GetCharWidth32A(dc, 0, 255, charWidths_))
-    std::fill(std::begin(charWidths_), std::end(charWidths_), static_cast<int>(metrics.tmMaxCharWidth));
+    std::fill(std::begin(charWidths_), std::end(charWidths_),
+              static_cast<int>(metrics.tmMaxCharWidth));
   // A double-byte character is measured as the widest character and its second byte.
   for (int c = 0x80; c < 0x100; ++c)
     if (IsDBCSLeadByte(static_cast<BYTE>(c))) charWidths_[c] = metrics.tmMaxCharWidth;
@@ -289,8 +290,10 @@ void TFLog::ShowLines() {
     LRESULT top = SendMessageA(list, LB_GETTOPINDEX, 0, 0);
     LRESULT marked = SendMessageA(list, LB_GETCURSEL, 0, 0);
     SendMessageA(list, LB_SETCOUNT, count, 0);
-    if (SendMessageA(list, LB_GETCURSEL, 0, 0) != marked) SendMessageA(list, LB_SETCURSEL, marked, 0);
-    if (SendMessageA(list, LB_GETTOPINDEX, 0, 0) != top) SendMessageA(list, LB_SETTOPINDEX, top, 0);
+    if (SendMessageA(list, LB_GETCURSEL, 0, 0) != marked)
+      SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(marked), 0);
+    if (SendMessageA(list, LB_GETTOPINDEX, 0, 0) != top)
+      SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
   }
   if (widest != widest_ || count == 0) {
     widest_ = widest;
@@ -303,7 +306,8 @@ void TFLog::DrawItem(const DRAWITEMSTRUCT& item) const {
   RECT rect = item.rcItem;
   if (item.itemID < text_.Count() && (item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT))) {
     bool marked = (item.itemState & ODS_SELECTED) != 0;
-    COLORREF oldText = SetTextColor(dc, GetSysColor(marked ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    COLORREF oldText =
+        SetTextColor(dc, GetSysColor(marked ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     COLORREF oldBack = SetBkColor(dc, GetSysColor(marked ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
     int left = rect.left + kTextIndent, tab = tabPixels_;
@@ -314,7 +318,8 @@ void TFLog::DrawItem(const DRAWITEMSTRUCT& item) const {
     SetBkColor(dc, oldBack);
   }
   // A change of focus alone toggles the dotted frame; a whole item drawn anew gets it afresh.
-  if ((item.itemAction & ODA_FOCUS) || ((item.itemState & ODS_FOCUS) && (item.itemAction & ODA_DRAWENTIRE)))
+  if ((item.itemAction & ODA_FOCUS) ||
+      ((item.itemState & ODS_FOCUS) && (item.itemAction & ODA_DRAWENTIRE)))
     DrawFocusRect(dc, &rect);
 }
 

@@ -162,8 +162,10 @@ TEST_F(LogViewerTest, BigLogShowsEveryLineAndNothingAppendedHalf) {
     HWND dlg = WaitForDialogWith(IDC_LOG_LISTBOX1, 10000);
     HWND list = GetDlgItem(dlg, IDC_LOG_LISTBOX1);
     auto item = [&](int i) {
-      std::string s(static_cast<std::size_t>(std::max<LRESULT>(0, SendMessageA(list, LB_GETTEXTLEN, i, 0))) + 1, '\0');
-      s.resize(static_cast<std::size_t>(std::max<LRESULT>(0, SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&s[0])))));
+      LRESULT size = SendMessageA(list, LB_GETTEXTLEN, i, 0);
+      std::string s(static_cast<std::size_t>(std::max<LRESULT>(0, size)) + 1, '\0');
+      size = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&s[0]));
+      s.resize(static_cast<std::size_t>(std::max<LRESULT>(0, size)));
       return s;
     };
     firstCount = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
@@ -195,7 +197,8 @@ TEST_F(LogViewerTest, BigLogShowsEveryLineAndNothingAppendedHalf) {
   EXPECT_EQ(lineText(kLines - 1), seen[3]);
   // What was appended while the viewer read is shown whole, in order, or not at all.
   for (int i = kLines; i < count; ++i)
-    EXPECT_EQ("angeh\xE4ngt " + std::to_string(i - kLines), seen[static_cast<std::size_t>(i - kLines + 4)]);
+    EXPECT_EQ("angeh\xE4ngt " + std::to_string(i - kLines),
+              seen[static_cast<std::size_t>(i - kLines + 4)]);
   EXPECT_GT(lastTop, 65535) << "the last lines can be scrolled to";
   EXPECT_GT(extent, 300 * 5) << "the long line can be scrolled along";
 }
