@@ -18,10 +18,10 @@ constexpr int kButtonWidth = 75, kButtonHeight = 25, kButtonTop = 446;
 constexpr int kTabWidth = 10;
 constexpr DWORD kReadChunkBytes = 256 * 1024;
 // Read before the viewer opens: a log of that size shows whole at once.
-constexpr std::size_t kFirstReadBytes = 1024 * 1024;
+constexpr std::size_t kFirstReadBytes = 64 * 1024;
 // Each later step reads for about this long, then lets the program's other work run; the
 // steps follow each other at the timer's shortest interval.
-constexpr double kStepMs = 15;
+constexpr double kStepMs = 10;
 constexpr UINT_PTR kReadTimer = 1;
 constexpr UINT kReadTimerMs = 10;
 // Text starts one pixel in from the item's left edge, as the list box draws its own texts.
