@@ -6,7 +6,10 @@
 // Last, with 20,000 entries in each of the lists [BlackNumbers], [WhiteConnections], [Windows]
 // and [BadWords] and a trusted line up: what one poll, one scan tick and one premium-rate
 // check cost, how fast the main window answers while its timers run, and how soon an untrusted
-// line is still hung up.
+// line is still hung up. Then, while the log viewer opens a 50 MB pop-up log: how soon its
+// first lines show and it has read the whole log, the main window's longest answer meanwhile,
+// and how soon an untrusted line that comes up then is hung up (beside the same without the
+// viewer).
 //   DialerBench.exe [connections, 0 for the long lists only]   (runs with WINEDLLOVERRIDES=rasapi32=n, the double beside it)
 #include <windows.h>
 #include <ras.h>
@@ -22,6 +25,8 @@
 #include <vector>
 
 #include "AppPaths.h"
+#include "LogViewer.h"
+#include "OptionsRes.h"
 #include "Driver.h"
 #include "MainWindow.h"
 #include "RasRecords.h"
@@ -269,6 +274,147 @@ void LongLists() {
               Median(hangUp), Max(hangUp), kLongListConnections);
 }
 
+// The pop-up log of the viewer bench: about 50 MB.
+constexpr int kLogLines = 570000;
+constexpr int kViewerRuns = 3;
+
+BOOL CALLBACK CollectViewer(HWND hwnd, LPARAM lp) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && GetDlgItem(hwnd, IDC_LOG_LISTBOX1))
+    *reinterpret_cast<HWND*>(lp) = hwnd;
+  return TRUE;
+}
+
+HWND Viewer() {
+  HWND found = nullptr;
+  EnumWindows(&CollectViewer, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+int ViewerLines(HWND viewer) {
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutA(GetDlgItem(viewer, IDC_LOG_LISTBOX1), LB_GETCOUNT, 0, 0, SMTO_NORMAL,
+                           10000, &count))
+    return 0;
+  return static_cast<int>(count);
+}
+
+struct ViewerRun {
+  double firstLines = 0, wholeLog = 0, longestAnswer = 0;
+  Sample untrusted{};
+};
+
+void BigLog() {
+  e2e::ProgramDir dir("Wachtposten log viewer bench");
+  SetProgramDirForTests(dir.path());
+  SetEnvironmentVariableA("WP_RAS_SCENARIO", dir.File("scenario.ini").c_str());
+  SetEnvironmentVariableA("WP_RAS_LOG", dir.File("ras.log").c_str());
+  dir.WriteFile("Config.ini", "[Configuration]\r\nDF\xDCLookUp=1\r\n");
+  dir.WriteFile("User.ini", "[WhiteConnections]\r\n1=Home\r\n");
+  dir.WriteFile("scenario.ini", "");
+  std::string log;
+  log.reserve(static_cast<std::size_t>(kLogLines) * 88);
+  char line[128];
+  for (int i = 0; i < kLogLines; ++i) {
+    std::snprintf(line, sizeof line,
+                  "01.02.2026 10:00:00 - Gewinnspiel %06d - Jetzt gratis! - Microsoft Internet "
+                  "Explorer\r\n", i);
+    log += line;
+  }
+  dir.WriteFile("Wachtposten.log", log);
+
+  TFWachtposten_Main form;
+  auto closeWarnings = [] {
+    e2e::WaitUntil([] { return !Warnings().empty(); }, 10000, 5);
+    for (HWND w : Warnings()) PostMessageA(w, WM_CLOSE, 0, 0);
+    e2e::WaitUntil([] { return Warnings().empty(); }, 10000, 5);
+  };
+  // The floor: untrusted lines with no viewer open.
+  std::vector<Sample> alone;
+  double longestAlone = 0;
+  std::atomic<bool> done{false};
+  std::thread answers([&] {
+    while (!done) {
+      double sent = e2e::NowMs();
+      DWORD_PTR answer = 0;
+      SendMessageTimeoutA(form.hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+      longestAlone = std::max(longestAlone, e2e::NowMs() - sent);
+      Sleep(10);
+    }
+  });
+  std::thread player([&] {
+    for (int i = 0; i < kViewerRuns; ++i) {
+      alone.push_back(Connect(dir, 6000 + i));
+      closeWarnings();
+    }
+    done = true;
+  });
+  PumpUntil(done);
+  player.join();
+  answers.join();
+
+  // The viewer's own cost first, then with an untrusted line whose warning opens meanwhile.
+  std::vector<ViewerRun> runs(2 * kViewerRuns);
+  for (int r = 0; r < 2 * kViewerRuns; ++r) {
+    ViewerRun& run = runs[static_cast<std::size_t>(r)];
+    bool withLine = r >= kViewerRuns;
+    double start = e2e::NowMs();
+    std::atomic<bool> loaded{false};
+    // From the moment the viewer is asked for until it has read the whole log.
+    std::thread answers([&] {
+      while (!loaded) {
+        double sent = e2e::NowMs();
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(form.hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+        run.longestAnswer = std::max(run.longestAnswer, e2e::NowMs() - sent);
+        Sleep(10);
+      }
+    });
+    // The line comes up within the first half second, at a random moment of the poll.
+    std::thread line([&] {
+      if (withLine) run.untrusted = Connect(dir, 7000 + r);
+    });
+    std::thread watcher([&] {
+      HWND viewer = nullptr;
+      e2e::WaitUntil([&] { return (viewer = Viewer()) && ViewerLines(viewer) > 0; }, 60000, 1);
+      run.firstLines = e2e::NowMs() - start;
+      e2e::WaitUntil([&] { return ViewerLines(viewer) >= kLogLines; }, 60000, 1);
+      run.wholeLog = e2e::NowMs() - start;
+      loaded = true;
+      answers.join();
+      line.join();
+      if (withLine) closeWarnings();
+      PostMessageA(viewer, WM_CLOSE, 0, 0);
+    });
+    // The main window's thread opens the viewer, as the general options do.
+    TFLog("Popup").RunModal();
+    watcher.join();
+  }
+  form.TimerEnumConn.SetEnabled(false);
+  SetProgramDirForTests("");
+
+  std::printf("Log viewer on a pop-up log of %d lines (%.1f MB), %d openings, the watch on, the "
+              "last %d with an untrusted line:\n",
+              kLogLines, static_cast<double>(log.size()) / 1e6, 2 * kViewerRuns, kViewerRuns);
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    const ViewerRun& run = runs[r];
+    std::printf("  first lines shown after %4.0f ms, the whole log after %5.0f ms; longest answer "
+                "of the main window meanwhile %4.0f ms",
+                run.firstLines, run.wholeLog, run.longestAnswer);
+    if (r < static_cast<std::size_t>(kViewerRuns)) std::printf("\n");
+    else
+      std::printf(" with its warning; untrusted line to RasHangUp %4.0f ms\n",
+                  run.untrusted.toHangUp);
+  }
+  std::vector<double> hangUp;
+  for (const Sample& s : alone) hangUp.push_back(s.toHangUp);
+  std::printf("  without the viewer: untrusted line to RasHangUp median %.0f ms, max %.0f ms "
+              "(%d lines); longest answer of the main window meanwhile, its warnings opening, "
+              "%.0f ms\n",
+              Median(hangUp), Max(hangUp), kViewerRuns, longestAlone);
+}
+
 void Print(const char* what, const std::vector<Sample>& samples) {
   std::vector<double> hangUp, down;
   for (const Sample& s : samples) {
@@ -341,5 +487,6 @@ int main(int argc, char** argv) {
   std::srand(7);
   if (count > 0) Connections(count);
   LongLists();
+  BigLog();
   return 0;
 }

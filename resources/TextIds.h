@@ -70,6 +70,8 @@ constexpr int OptionsCaption = 100, OptionsCommonFrame = 101, OptionsSavePasswor
               OptionsSlowWarning1 = 138, OptionsSlowWarning2 = 139;
 // The log viewer; a log that exists but cannot be read.
 constexpr int LogCaption = 400, NoLogFile = 401, LogUnreadable = 960;
+// A log too large for the memory the program can have: its beginning is shown.
+constexpr int LogTooBig = 1160;
 // The dial-up warning dialog; a nameless entry cannot be marked as trusted.
 constexpr int DialupMarkLink = 701, DialupWhat = 704, DialupAdvice1 = 705, DialupAdvice2 = 706,
               DialupMarked = 707, DialupNoName = 930;
