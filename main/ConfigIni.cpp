@@ -267,18 +267,11 @@ void TConfigIni::SaveGeneral(const GeneralOptions& o, const std::function<void()
     PutBackRunValue(before);
     throw;
   }
-  if (alsoSave) {
-    try {
-      alsoSave();
-    } catch (...) {
-      // Config.ini was free a moment ago: the put-back waits for it as any write does.
-      try {
-        file_.PutBackSection(kConfigSection, previous);
-      } catch (const EIniWriteError&) {
-      }
-      PutBackRunValue(before);
-      throw;
-    }
+  try {
+    AlsoSaveOrPutBack(alsoSave, previous);
+  } catch (...) {
+    PutBackRunValue(before);
+    throw;
   }
   logAutoPop_ = o.logAutoPop;
   logFilteredPop_ = o.logFilteredPop;
@@ -301,6 +294,21 @@ void TConfigIni::SaveGeneral(const GeneralOptions& o, const std::function<void()
     AppMessage(Text(o.autoStart ? txt::AutoStartNotSet : txt::AutoStartNotRemoved));
 }
 
+void TConfigIni::AlsoSaveOrPutBack(const std::function<void()>& alsoSave,
+                                   const std::string& previous) {
+  if (!alsoSave) return;
+  try {
+    alsoSave();
+  } catch (...) {
+    // Config.ini was free a moment ago: the put-back waits for it as any write does.
+    try {
+      file_.PutBackSection(kConfigSection, previous);
+    } catch (const EIniWriteError&) {
+    }
+    throw;
+  }
+}
+
 void TConfigIni::SaveDialerSettings(bool checkOnStartUp, bool dialerSearch, int checkInterval,
                                     bool checkOn, bool dfueLookUp,
                                     const std::function<void()>& alsoSave) {
@@ -312,17 +320,7 @@ void TConfigIni::SaveDialerSettings(bool checkOnStartUp, bool dialerSearch, int 
                    {"0190CheckInterval", std::to_string(interval != 0 ? checkInterval : 0)},
                    {kDfueLookUpKey, SwitchText(dfueLookUp)}},
                   &previous);
-  if (alsoSave) {
-    try {
-      alsoSave();
-    } catch (...) {
-      try {
-        file_.PutBackSection(kConfigSection, previous);
-      } catch (const EIniWriteError&) {
-      }
-      throw;
-    }
-  }
+  AlsoSaveOrPutBack(alsoSave, previous);
   checkOnStartUp_ = checkOnStartUp;
   dialerSearch_ = dialerSearch;
   checkInterval_ = interval;

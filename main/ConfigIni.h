@@ -124,6 +124,9 @@ class TConfigIni {
   // Reads every option; false, with nothing changed, when the file cannot be read.
   bool Load(unsigned long waitMs);
   void Apply(bool active);
+  // Runs a save of the same OK in the other file; when it throws, the section is put back as it
+  // stood before this OK's write, and the throw goes on.
+  void AlsoSaveOrPutBack(const std::function<void()>& alsoSave, const std::string& previous);
   void WriteSwitch(const char* key, bool on);
   // Sets the Run value as asked; false, with nothing changed, when the key cannot be opened.
   // Gives what autostart is now in force.

@@ -78,6 +78,28 @@ void TFWachtposten_Main::KeepFrontBrowserWindow() {
   ListFrontTitle(ListBox3, "DontClose", front->title);
 }
 
+namespace {
+// While a box posted after a request's answer stands, the window counts as modal; once it is
+// gone the next request may post one again.
+class PostedNotice {
+ public:
+  PostedNotice(bool& modal, bool& posted) : modal_(modal), posted_(posted), wasModal_(modal) {
+    modal_ = true;
+  }
+  ~PostedNotice() {
+    modal_ = wasModal_;
+    posted_ = false;
+  }
+  PostedNotice(const PostedNotice&) = delete;
+  PostedNotice& operator=(const PostedNotice&) = delete;
+
+ private:
+  bool& modal_;
+  bool& posted_;
+  bool wasModal_;
+};
+}  // namespace
+
 void TFWachtposten_Main::ListFrontTitle(ListBox& list, const char* section,
                                         const std::string& title) {
   try {
@@ -91,15 +113,7 @@ void TFWachtposten_Main::ListFrontTitle(ListBox& list, const char* section,
 }
 
 void TFWachtposten_Main::ShowListNotSaved() {
-  struct Showing {
-    TFWachtposten_Main& form;
-    bool wasModal;
-    explicit Showing(TFWachtposten_Main& f) : form(f), wasModal(f.inModal_) { form.inModal_ = true; }
-    ~Showing() {
-      form.inModal_ = wasModal;
-      form.listNotSavedPosted_ = false;
-    }
-  } showing(*this);
+  PostedNotice showing(inModal_, listNotSavedPosted_);
   ShowException(EIniWriteError(UserIni ? UserIni->file().path() : std::string()));
 }
 
@@ -112,14 +126,6 @@ void TFWachtposten_Main::NoteUnlistableTitle() {
 }
 
 void TFWachtposten_Main::ShowUnlistableTitleNotice() {
-  struct Showing {
-    TFWachtposten_Main& form;
-    bool wasModal;
-    explicit Showing(TFWachtposten_Main& f) : form(f), wasModal(f.inModal_) { form.inModal_ = true; }
-    ~Showing() {
-      form.inModal_ = wasModal;
-      form.unlistableNotice_ = false;
-    }
-  } showing(*this);
+  PostedNotice showing(inModal_, unlistableNotice_);
   AppMessage(Text(txt::TitleNotListable));
 }

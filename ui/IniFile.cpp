@@ -165,6 +165,20 @@ bool FreeForWriting(const std::string& path) {
   return IniHold(path, true, kIniHeldWaitMs).Free();
 }
 
+// A section's lines as the system gives them, each ended by a NUL; the buffer grows until the
+// whole section fits.
+std::string SectionBlock(const std::string& path, const std::string& section) {
+  std::vector<char> buf(32768);
+  DWORD n;
+  for (;;) {
+    n = GetPrivateProfileSectionA(section.c_str(), buf.data(), static_cast<DWORD>(buf.size()),
+                                  path.c_str());
+    if (n < buf.size() - 2 || buf.size() >= (1u << 28)) break;
+    buf.resize(buf.size() * 4);
+  }
+  return std::string(buf.data(), n);
+}
+
 void Written(const std::string& path) {
   NoteWritten(path);
   if (IniWritten) IniWritten(path);
@@ -314,15 +328,8 @@ bool IniFile::TryReadSection(const std::string& section, Entries& entries,
   entries.clear();
   IniHold hold(path_, false, waitMs);
   if (!hold.Free()) return false;
-  std::vector<char> buf(32768);
-  DWORD n;
-  for (;;) {
-    n = GetPrivateProfileSectionA(section.c_str(), buf.data(), static_cast<DWORD>(buf.size()),
-                                  path_.c_str());
-    if (n < buf.size() - 2 || buf.size() >= (1u << 28)) break;
-    buf.resize(buf.size() * 4);
-  }
-  entries = ParsedSection(buf.data(), n);
+  std::string block = SectionBlock(path_, section);
+  entries = ParsedSection(block.data(), block.size());
   return true;
 }
 
@@ -367,15 +374,7 @@ bool IniFile::TryReadRawSection(const std::string& section, std::string& raw) co
   raw.clear();
   IniHold hold(path_, false, kIniHeldWaitMs);
   if (!hold.Free()) return false;
-  std::vector<char> buf(4096);
-  DWORD n;
-  for (;;) {
-    n = GetPrivateProfileSectionA(section.c_str(), buf.data(), static_cast<DWORD>(buf.size()),
-                                  path_.c_str());
-    if (n < buf.size() - 2 || buf.size() >= (1u << 28)) break;
-    buf.resize(buf.size() * 4);
-  }
-  raw.assign(buf.data(), n);
+  raw = SectionBlock(path_, section);
   return true;
 }
 
